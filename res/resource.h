@@ -13,7 +13,9 @@ inline constexpr int IDS_ABOUTBOX = 101;
 inline constexpr unsigned IDM_ABOUTBOX = 0x0010;
 
 // System commands
+inline constexpr unsigned SC_MINIMIZE = 0xF020;
 inline constexpr unsigned SC_CLOSE = 0xF060;
+inline constexpr unsigned SC_RESTORE = 0xF120;
 
 // Common controls
 inline constexpr int IDOK_BUTTON = 1;  // the OK button of the help and about dialogs

@@ -27,12 +27,21 @@ public:
     // Frames first..last will be converted in order (lets the frame source read ahead).
     virtual void PrepareRange(uint32_t first, uint32_t last) = 0;
     // Converts one frame: fetch, write under its timecode name, show. False when the frame
-    // could not be written, which ends the run.
+    // could not be written, which ends the run (the host has told the user why).
     virtual bool ConvertFrame(uint32_t frame) = 0;
+    // Called once after the last frame of a run that converted at least one, before the end
+    // sequence: puts that frame on show and returns once it is there.
+    virtual void ShowLastFrame() {}
     virtual void Beep(unsigned frequency, unsigned milliseconds) = 0;
     // Called last, after both flags were cleared.
     virtual void ConversionFinished() = 0;
 };
 
 // The worker's thread function. `param` is the ConversionHost. Returns 0.
+//
+// Reads the range from the two texts, sends pos(start), clamps the end to the last frame
+// (rewriting the end box when it did), converts frames start..end in order while no stop is
+// requested and every frame is written, then runs the end sequence: position 499, the four
+// beeps, position 0, both flags cleared, ConversionFinished. With a frame count of 0 nothing
+// is converted and no position is computed from the count.
 unsigned ConversionThreadProc(void* param);

@@ -16,11 +16,14 @@
 #include <QString>
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "convert/conversion_thread.h"
 #include "platform/avifile/avifile.h"
@@ -46,6 +49,7 @@ enum TrackbarCode {
 
 class CConverterDlg : public QDialog, private ConversionHost {
     Q_OBJECT
+    friend class ConverterDlgTestAccess;  // tests/mainwnd: reads what is on screen
 
 public:
     explicit CConverterDlg(QWidget* parent = nullptr);
@@ -112,6 +116,7 @@ private:
     void PrepareRange(uint32_t first, uint32_t last) override;
     bool ConvertFrame(uint32_t frame) override;
     void Beep(unsigned frequency, unsigned milliseconds) override;
+    void ShowLastFrame() override;
     void ConversionFinished() override;
 
     // Sets the progress control and reports the position (user-interface thread).
@@ -122,8 +127,19 @@ private:
     void StopAndClose();
     // Puts a composed frame on screen (user-interface thread).
     void PresentFrame(const QImage& frame, uint32_t index, bool toPreviewStore);
-    // Takes the newest frame the worker handed over and presents it (user-interface thread).
-    void PresentPendingFrame();
+    // Applies what the worker put in the mailbox: progress, the end box, the newest frame, the
+    // end of the run (user-interface thread; the worker asks for it by a queued call).
+    Q_INVOKABLE void TakeWorkerMail();
+    // Worker: wakes the user-interface thread unless a wake-up is already on its way.
+    // Called with m_mailboxMutex held; returns whether a call must be queued.
+    bool NeedsWake();
+    void Wake();
+    // Offers the frame just fetched to the window through the mailbox (worker).
+    void HandOverFrame(uint32_t frame);
+    // Worker: has the user-interface thread run `call` and waits until it has.
+    void CallOnUiThread(std::function<void()> call);
+    // A message box from either thread; from the worker it waits for the answer.
+    int ReportToUser(const QString& text, unsigned type);
 
     platform::DialogLayout m_layout;
     bool m_bInitDone = false;
@@ -173,9 +189,17 @@ private:
     std::string m_strRunEnd;
     std::thread m_worker;
 
-    // Frames the worker hands to the window; the newest wins.
+    // What the worker hands to the window, guarded by m_mailboxMutex. Of the frames the
+    // newest wins; progress positions are kept in order.
     std::mutex m_mailboxMutex;
+    std::condition_variable m_mailboxCallDone;
     QImage m_mailboxImage;
     uint32_t m_mailboxIndex = 0;
-    bool m_mailboxPending = false;  // a presentation call is queued
+    bool m_mailboxPending = false;      // a frame is on its way to the screen
+    std::function<void()> m_mailboxCall;  // run on the user-interface thread; the worker waits
+    std::vector<int> m_mailboxPositions;
+    std::string m_mailboxEndText;       // the clamped end, when m_mailboxHasEndText
+    bool m_mailboxHasEndText = false;
+    bool m_mailboxFinished = false;     // the worker has ended its run
+    bool m_mailboxWakePosted = false;   // a TakeWorkerMail call is queued
 };

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <sys/wait.h>
+#include <unistd.h>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -36,12 +37,17 @@ fs::path ScratchRoot()
         char* made = mkdtemp(tmpl.data());
         if (!made)
             std::abort();
+        return fs::path(made);
+    }();
+    // Registered after `root` is built, so it runs before `root` is destroyed at exit.
+    static const bool cleanup = [] {
         std::atexit([] {
             std::error_code ec;
             fs::remove_all(ScratchRoot(), ec);
         });
-        return fs::path(made);
+        return true;
     }();
+    (void)cleanup;
     return root;
 }
 
@@ -78,7 +84,10 @@ std::string Video(const std::string& name, const std::string& ffmpegArgs)
     const fs::path path = dir / stem.str();
     if (fs::exists(path) && fs::file_size(path) > 0)
         return path.string();
-    const fs::path partial = dir / (stem.str() + ".part" + fs::path(name).extension().string());
+    // ctest runs test programs side by side: each writes its own partial file, and the
+    // rename that publishes it is atomic.
+    const fs::path partial = dir / (stem.str() + ".part" + std::to_string(::getpid()) +
+                                    fs::path(name).extension().string());
     std::string log;
     const std::string cmd = "ffmpeg -nostdin -y -v error " + ffmpegArgs + " " + Quote(partial.string());
     if (Run(cmd, &log) != 0) {

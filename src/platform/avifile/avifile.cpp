@@ -1,16 +1,226 @@
-// In progress: replaced by the real implementation.
 #include "platform/avifile/avifile.h"
+
+#include "platform/avifile/demuxer.h"
+#include "platform/avifile/dib_image.h"
+#include "platform/avifile/frame_engine.h"
+#include "platform/avifile/read_ahead.h"
+#include "platform/avifile/riff_header.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <exception>
+#include <limits>
+
 namespace platform {
-struct AviStream::Impl { AviStreamInfo info; };
-struct AviFrameSource::Impl { std::string error; };
+
+using namespace avi;
+
+namespace {
+
+// Frame sizes beyond these come from damaged headers: no frame of that size is handed out.
+constexpr int64_t kMaxSide = 16384;
+constexpr int64_t kMaxFrameBytes = int64_t{1} << 30;
+// DIBs in the read-ahead ring: one with the caller, the others being filled.
+constexpr size_t kReadAheadBuffers = 4;
+
+bool UsableSize(int64_t w, int64_t h)
+{
+    return w > 0 && h > 0 && w <= kMaxSide && h <= kMaxSide && DibStride(static_cast<uint32_t>(w)) * h <= kMaxFrameBytes;
+}
+
+void SetError(std::string* out, const std::string& text)
+{
+    if (out)
+        *out = text;
+}
+
+}  // namespace
+
+struct AviStream::Impl {
+    std::string path;
+    std::optional<RiffHeader> header;
+    std::unique_ptr<Demuxer> demux;  // keeps the file open for the life of the stream
+    AviStreamInfo info;
+};
+
 AviStream::AviStream(std::unique_ptr<Impl> impl) : m_impl(std::move(impl)) {}
 AviStream::~AviStream() = default;
-std::unique_ptr<AviStream> AviStream::Open(const std::string&, std::string*) { return nullptr; }
+
 const AviStreamInfo& AviStream::Info() const { return m_impl->info; }
+
+std::unique_ptr<AviStream> AviStream::Open(const std::string& path, std::string* error)
+{
+    // Library failures (out of memory) end as a failed open, never as an exception.
+    try {
+        return OpenStream(path, error);
+    } catch (const std::exception& e) {
+        SetError(error, e.what());
+        return nullptr;
+    }
+}
+
+std::unique_ptr<AviStream> AviStream::OpenStream(const std::string& path, std::string* error)
+{
+    auto impl = std::make_unique<Impl>();
+    impl->path = path;
+    impl->header = ReadRiffHeader(path);
+    std::string detail;
+    impl->demux = Demuxer::Open(path, impl->header ? &*impl->header : nullptr, detail);
+    if (!impl->demux) {
+        SetError(error, detail);
+        return nullptr;
+    }
+    const AVStream* st = impl->demux->Stream();
+    AviStreamInfo& info = impl->info;
+
+    // The stream's own header as it stands in the file, when it can be read; what
+    // libavformat reports (a reduced time base) otherwise.
+    const RiffStreamHeader* strh = nullptr;
+    if (impl->header && static_cast<size_t>(st->index) < impl->header->streams.size()) {
+        const RiffStreamHeader& s = impl->header->streams[static_cast<size_t>(st->index)];
+        if (s.fccType == FourCC('v', 'i', 'd', 's') || s.fccType == FourCC('i', 'a', 'v', 's'))
+            strh = &s;
+    }
+    int64_t width = st->codecpar->width, height = st->codecpar->height;
+    if (strh) {
+        info.dwRate = strh->dwRate;
+        info.dwScale = strh->dwScale;
+        info.dwLength = strh->dwLength;
+        // OpenDML files count the frames of all their RIFF parts in dmlh.
+        if (impl->header->odmlTotalFrames && *impl->header->odmlTotalFrames > info.dwLength)
+            info.dwLength = *impl->header->odmlTotalFrames;
+        // (The strf of a type-1 DV stream, 'iavs', is no BITMAPINFOHEADER.)
+        if (strh->fccType == FourCC('v', 'i', 'd', 's') && strh->hasFormat &&
+            UsableSize(strh->biWidth, std::abs(int64_t{strh->biHeight}))) {
+            width = strh->biWidth;
+            height = std::abs(int64_t{strh->biHeight});
+        }
+    } else {
+        info.dwRate = static_cast<uint32_t>(st->time_base.den);
+        info.dwScale = static_cast<uint32_t>(st->time_base.num);
+        info.dwLength = static_cast<uint32_t>(std::clamp<int64_t>(st->nb_frames, 0, std::numeric_limits<uint32_t>::max()));
+    }
+    if (!UsableSize(width, height) && impl->demux->ProbeStreamInfo()) {
+        // Streams whose size only the data tells (type-1 DV).
+        width = st->codecpar->width;
+        height = st->codecpar->height;
+    }
+    if (strh && strh->hasFrame && UsableSize(int64_t{strh->right} - strh->left, int64_t{strh->bottom} - strh->top)) {
+        info.left = strh->left;
+        info.top = strh->top;
+        info.right = strh->right;
+        info.bottom = strh->bottom;
+    } else if (UsableSize(width, height)) {
+        // An empty frame rectangle: the stream's format gives the size.
+        info.left = info.top = 0;
+        info.right = static_cast<int32_t>(width);
+        info.bottom = static_cast<int32_t>(height);
+    } else {
+        SetError(error, "the video stream of " + path + " has no usable frame size");
+        return nullptr;
+    }
+    return std::unique_ptr<AviStream>(new AviStream(std::move(impl)));
+}
+
+struct AviFrameSource::Impl {
+    std::unique_ptr<FrameEngine> engine;
+    std::unique_ptr<DibImage> dib;  // frames fetched without read-ahead
+    std::unique_ptr<avi::ReadAhead> readAhead;
+    std::string error;
+    bool haveLast = false;  // `last` holds the frame handed out last
+    uint32_t lastIndex = 0;
+    const uint8_t* last = nullptr;
+};
+
 AviFrameSource::AviFrameSource(std::unique_ptr<Impl> impl) : m_impl(std::move(impl)) {}
-AviFrameSource::~AviFrameSource() = default;
-std::unique_ptr<AviFrameSource> AviFrameSource::Open(AviStream&, std::string*) { return nullptr; }
-const uint8_t* AviFrameSource::GetFrame(uint32_t) { return nullptr; }
-void AviFrameSource::ReadAhead(uint32_t, uint32_t) {}
+
+AviFrameSource::~AviFrameSource()
+{
+    // The read-ahead thread uses the engine: it goes first.
+    m_impl->readAhead.reset();
+}
+
+std::unique_ptr<AviFrameSource> AviFrameSource::Open(AviStream& stream, std::string* error)
+{
+    try {
+        return OpenSource(stream, error);
+    } catch (const std::exception& e) {
+        SetError(error, e.what());
+        return nullptr;
+    }
+}
+
+std::unique_ptr<AviFrameSource> AviFrameSource::OpenSource(AviStream& stream, std::string* error)
+{
+    const AviStream::Impl& s = stream.impl();
+    EngineSetup setup;
+    setup.path = s.path;
+    setup.header = s.header;
+    setup.length = s.info.dwLength;
+    setup.width = static_cast<uint32_t>(s.info.right - s.info.left);
+    setup.height = static_cast<uint32_t>(s.info.bottom - s.info.top);
+    std::string detail;
+    auto engine = FrameEngine::Open(setup, detail);
+    if (!engine) {
+        SetError(error, detail);
+        return nullptr;
+    }
+    auto impl = std::make_unique<Impl>();
+    impl->dib = std::make_unique<DibImage>(setup.width, setup.height);
+    impl->readAhead = std::make_unique<avi::ReadAhead>(*engine, kReadAheadBuffers);
+    impl->engine = std::move(engine);
+    return std::unique_ptr<AviFrameSource>(new AviFrameSource(std::move(impl)));
+}
+
+const uint8_t* AviFrameSource::GetFrame(uint32_t index)
+{
+    Impl& m = *m_impl;
+    if (m.haveLast && index == m.lastIndex)
+        return m.last;  // the frame on hand: nothing to decode
+    const uint8_t* frame = nullptr;
+    try {
+        if (m.readAhead->Active() && index == m.readAhead->Expected()) {
+            frame = m.readAhead->Take(m.error);
+        } else {
+            // Out of the announced order: the read-ahead ends and the engine is ours again.
+            m.readAhead->Stop();
+            m.readAhead->Release();
+            if (m.engine->Fetch(index, *m.dib))
+                frame = m.dib->Data();
+            else
+                m.error = m.engine->LastError();
+        }
+    } catch (const std::exception& e) {
+        m.error = e.what();
+        frame = nullptr;
+    }
+    m.haveLast = frame != nullptr;
+    m.lastIndex = index;
+    m.last = frame;
+    return frame;
+}
+
+void AviFrameSource::ReadAhead(uint32_t first, uint32_t last)
+{
+    Impl& m = *m_impl;
+    const uint32_t length = m.engine->Length();
+    if (length == 0 || first >= length || last < first) {
+        m.readAhead->Stop();
+        return;
+    }
+    if (last >= length)
+        last = length - 1;
+    if (m.haveLast && m.lastIndex == first) {
+        // The first frame is already on hand; the run starts after it.
+        if (first == last) {
+            m.readAhead->Stop();
+            return;
+        }
+        ++first;
+    }
+    m.readAhead->Start(first, last);
+}
+
 const std::string& AviFrameSource::LastError() const { return m_impl->error; }
+
 }  // namespace platform

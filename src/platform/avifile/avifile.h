@@ -44,11 +44,13 @@ public:
 
 private:
     explicit AviStream(std::unique_ptr<Impl> impl);
+    static std::unique_ptr<AviStream> OpenStream(const std::string& path, std::string* error);
     std::unique_ptr<Impl> m_impl;
 };
 
 // Decoder of one AviStream. Frame i is the i-th picture that a straight decode from the start
-// puts out, in display order, whatever the order of fetches.
+// puts out, in display order, whatever the order of fetches. One thread at a time may use it
+// (it may be handed from thread to thread); its read-ahead thread is its own business.
 class AviFrameSource {
 public:
     // Opens a decoder for the stream. Returns null when no decoder can handle it. The stream
@@ -61,7 +63,10 @@ public:
     // Frame `index` as a packed DIB: a 40-byte BITMAPINFOHEADER (biClrUsed 0), then 24-bit
     // B,G,R rows, bottom row first, DibStride(width) apart, at the frame rectangle's size.
     // The memory stays valid until the next GetFrame or the destruction of the source.
-    // Null when the frame cannot be produced (index out of range, damaged data).
+    // Null when the frame cannot be produced (index out of range, data missing or damaged
+    // beyond what the decoder conceals). A damaged picture that the decoder conceals comes out
+    // as the decoder's concealed picture. A null (zero-size) chunk repeats the picture before
+    // it; one with no picture before it is null.
     const uint8_t* GetFrame(uint32_t index);
 
     // Announces that frames `first`, `first + 1`, ... `last` will be fetched in that order
@@ -76,6 +81,7 @@ public:
 
 private:
     explicit AviFrameSource(std::unique_ptr<Impl> impl);
+    static std::unique_ptr<AviFrameSource> OpenSource(AviStream& stream, std::string* error);
     std::unique_ptr<Impl> m_impl;
 };
 

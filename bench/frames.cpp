@@ -1,0 +1,224 @@
+// Frame-source benchmark: sequential fetching (with and without read-ahead, bare and with a
+// consumer that writes every frame out as the batch conversion does), the latency of random
+// fetches, and, side by side in the same run, the ffmpeg command line decoding the same file
+// to raw BGR24. Makes its own fixtures with the ffmpeg command line.
+//
+//     bench_frames [--work DIR] [--rounds N] [--random N] [--only NAME]
+//
+// A benchmark, not a test: it measures and reports; a missed goal is marked, not failed.
+#include "platform/avifile/avifile.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+struct Fixture {
+    const char* name;
+    const char* encode;  // ffmpeg options after the lavfi source
+    const char* size;
+};
+
+const Fixture kFixtures[] = {
+    {"mjpeg_1280x720", "-c:v mjpeg -q:v 3 -pix_fmt yuvj420p", "1280x720"},
+    {"mpeg4_1920x1080_g250_bf2", "-c:v mpeg4 -q:v 4 -g 250 -bf 2 -pix_fmt yuv420p", "1920x1080"},
+};
+constexpr int kFrames = 300;
+
+double Seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
+
+bool MakeFixture(const Fixture& f, const std::string& path)
+{
+    if (fs::exists(path) && fs::file_size(path) > 0)
+        return true;
+    const std::string partial = path + ".part.avi";
+    const std::string cmd = std::string("ffmpeg -nostdin -v error -y -f lavfi -i testsrc2=size=") + f.size +
+                            ":rate=25 -frames:v " + std::to_string(kFrames) + " " + f.encode + " '" + partial + "'";
+    std::printf("making %s ...\n", path.c_str());
+    std::fflush(stdout);
+    if (std::system(cmd.c_str()) != 0)
+        return false;
+    fs::rename(partial, path);
+    return true;
+}
+
+struct Source {
+    std::unique_ptr<platform::AviStream> stream;
+    std::unique_ptr<platform::AviFrameSource> frames;
+    uint32_t width = 0, height = 0, length = 0;
+};
+
+Source Open(const std::string& path)
+{
+    Source s;
+    s.stream = platform::AviStream::Open(path);
+    if (!s.stream)
+        return s;
+    const auto& info = s.stream->Info();
+    s.width = static_cast<uint32_t>(info.right - info.left);
+    s.height = static_cast<uint32_t>(info.bottom - info.top);
+    s.length = info.dwLength;
+    s.frames = platform::AviFrameSource::Open(*s.stream);
+    return s;
+}
+
+// What the batch does with each frame: rows turned top-down into R,G,B, written to a file.
+class Consumer {
+public:
+    Consumer(const std::string& path, uint32_t w, uint32_t h) : m_path(path), m_w(w), m_h(h), m_rgb(size_t{w} * h * 3) {}
+    void Take(const uint8_t* dib)
+    {
+        const uint32_t stride = platform::DibStride(m_w);
+        const uint8_t* rows = dib + platform::kDibHeaderSize;
+        for (uint32_t y = 0; y < m_h; ++y) {
+            const uint8_t* src = rows + size_t{m_h - 1 - y} * stride;
+            uint8_t* dst = m_rgb.data() + size_t{y} * m_w * 3;
+            for (uint32_t x = 0; x < m_w; ++x) {
+                dst[3 * x] = src[3 * x + 2];
+                dst[3 * x + 1] = src[3 * x + 1];
+                dst[3 * x + 2] = src[3 * x];
+            }
+        }
+        if (FILE* f = std::fopen(m_path.c_str(), "wb")) {
+            std::fwrite(m_rgb.data(), 1, m_rgb.size(), f);
+            std::fclose(f);
+        }
+    }
+
+private:
+    std::string m_path;
+    uint32_t m_w, m_h;
+    std::vector<uint8_t> m_rgb;
+};
+
+// Frames per second of fetching every frame in order; 0 when a frame fails.
+double Sequential(const std::string& path, bool readAhead, const std::string* writeTo)
+{
+    Source s = Open(path);
+    if (!s.frames)
+        return 0;
+    std::unique_ptr<Consumer> consumer;
+    if (writeTo)
+        consumer = std::make_unique<Consumer>(*writeTo, s.width, s.height);
+    const auto start = Clock::now();
+    if (readAhead)
+        s.frames->ReadAhead(0, s.length - 1);
+    for (uint32_t i = 0; i < s.length; ++i) {
+        const uint8_t* dib = s.frames->GetFrame(i);
+        if (!dib) {
+            std::fprintf(stderr, "frame %u failed: %s\n", i, s.frames->LastError().c_str());
+            return 0;
+        }
+        if (consumer)
+            consumer->Take(dib);
+    }
+    return s.length / Seconds(start);
+}
+
+struct Latency {
+    double median = 0, p95 = 0;
+};
+
+// Latencies of random fetches on a fresh source (cold) or after one pass in order (warm).
+Latency Random(const std::string& path, int count, bool warm)
+{
+    Source s = Open(path);
+    if (!s.frames)
+        return {};
+    if (warm)
+        for (uint32_t i = 0; i < s.length; ++i)
+            s.frames->GetFrame(i);
+    std::mt19937 random(42);
+    std::vector<double> ms;
+    for (int k = 0; k < count; ++k) {
+        const uint32_t i = static_cast<uint32_t>(random() % s.length);
+        const auto start = Clock::now();
+        s.frames->GetFrame(i);
+        ms.push_back(Seconds(start) * 1000);
+    }
+    std::sort(ms.begin(), ms.end());
+    return {ms[ms.size() / 2], ms[std::min(ms.size() - 1, ms.size() * 95 / 100)]};
+}
+
+double CommandLine(const std::string& path)
+{
+    const std::string cmd = "ffmpeg -nostdin -v error -i '" + path + "' -f rawvideo -pix_fmt bgr24 -y /dev/null";
+    const auto start = Clock::now();
+    if (std::system(cmd.c_str()) != 0)
+        return 0;
+    return kFrames / Seconds(start);
+}
+
+template <typename F>
+double Best(int rounds, F run)
+{
+    double best = 0;
+    for (int r = 0; r < rounds; ++r)
+        best = std::max(best, run());
+    return best;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    std::string work = (fs::temp_directory_path() / "stillcutter-bench-frames").string();
+    int rounds = 3, randomCount = 40;
+    std::string only;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const std::string a = argv[i];
+        if (a == "--work")
+            work = argv[i + 1];
+        else if (a == "--rounds")
+            rounds = std::max(1, std::atoi(argv[i + 1]));
+        else if (a == "--random")
+            randomCount = std::max(1, std::atoi(argv[i + 1]));
+        else if (a == "--only")
+            only = argv[i + 1];
+    }
+    fs::create_directories(work);
+    const std::string out = work + "/frame.rgb";
+
+    for (const Fixture& f : kFixtures) {
+        if (!only.empty() && only != f.name)
+            continue;
+        const std::string path = work + "/" + f.name + ".avi";
+        if (!MakeFixture(f, path)) {
+            std::fprintf(stderr, "ffmpeg could not make %s\n", path.c_str());
+            return 1;
+        }
+        // Interleaved rounds, best of each, so that all measurements see the same machine.
+        double cli = 0, plain = 0, ahead = 0, plainWrite = 0, aheadWrite = 0;
+        for (int r = 0; r < rounds; ++r) {
+            cli = std::max(cli, CommandLine(path));
+            plain = std::max(plain, Sequential(path, false, nullptr));
+            ahead = std::max(ahead, Sequential(path, true, nullptr));
+            plainWrite = std::max(plainWrite, Sequential(path, false, &out));
+            aheadWrite = std::max(aheadWrite, Sequential(path, true, &out));
+        }
+        const Latency cold = Random(path, randomCount, false);
+        const Latency warm = Random(path, randomCount, true);
+        std::printf("\n%s (%d frames, best of %d rounds)\n", f.name, kFrames, rounds);
+        std::printf("  ffmpeg -f rawvideo -pix_fmt bgr24 /dev/null   %7.1f frames/s\n", cli);
+        std::printf("  sequential GetFrame                           %7.1f frames/s  %s\n", plain,
+                    plain >= cli ? "(goal met: >= ffmpeg)" : "(GOAL MISSED: slower than ffmpeg)");
+        std::printf("  sequential GetFrame with ReadAhead            %7.1f frames/s  %s\n", ahead,
+                    ahead >= cli ? "(goal met: >= ffmpeg)" : "(GOAL MISSED: slower than ffmpeg)");
+        std::printf("  ... and writing each frame out                %7.1f frames/s\n", plainWrite);
+        std::printf("  ... and writing each frame out, ReadAhead     %7.1f frames/s\n", aheadWrite);
+        std::printf("  random GetFrame, fresh source   median %7.1f ms   95th percentile %7.1f ms\n", cold.median, cold.p95);
+        std::printf("  random GetFrame, after a pass   median %7.1f ms   95th percentile %7.1f ms\n", warm.median, warm.p95);
+    }
+    std::error_code ec;
+    fs::remove(out, ec);
+    return 0;
+}

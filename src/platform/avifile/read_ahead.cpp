@@ -1,0 +1,126 @@
+#include "platform/avifile/read_ahead.h"
+
+#include <exception>
+
+namespace platform::avi {
+
+ReadAhead::ReadAhead(FrameEngine& engine, size_t buffers) : m_engine(engine), m_buffers(buffers < 2 ? 2 : buffers) {}
+
+ReadAhead::~ReadAhead() { Stop(); }
+
+bool ReadAhead::Start(uint32_t first, uint32_t last)
+{
+    Stop();
+    try {
+        if (!m_made) {
+            // The ring is made once: newly touched memory is slow, reused memory is not.
+            for (size_t i = 0; i < m_buffers; ++i)
+                m_free.push_back(std::make_unique<DibImage>(m_engine.Width(), m_engine.Height()));
+            m_made = true;
+        }
+        m_stop = false;
+        m_done = false;
+        m_expected = first;
+        m_last = last;
+        m_thread = std::thread(&ReadAhead::Run, this, first, last);
+    } catch (const std::exception&) {
+        // No memory or no thread: frames are then fetched one by one as they are asked for.
+        m_free.clear();
+        m_made = false;
+        return false;
+    }
+    m_active = true;
+    return true;
+}
+
+void ReadAhead::Stop()
+{
+    if (m_thread.joinable()) {
+        {
+            std::lock_guard lock(m_mutex);
+            m_stop = true;
+        }
+        m_changed.notify_all();
+        m_thread.join();
+    }
+    for (Slot& s : m_ready)
+        m_free.push_back(std::move(s.image));
+    m_ready.clear();
+    m_active = false;
+}
+
+void ReadAhead::Release()
+{
+    if (!m_held)
+        return;
+    {
+        std::lock_guard lock(m_mutex);
+        m_free.push_back(std::move(m_held));
+    }
+    m_changed.notify_all();
+}
+
+const uint8_t* ReadAhead::Take(std::string& error)
+{
+    Release();
+    Slot slot;
+    {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [this] { return !m_ready.empty() || m_done; });
+        if (m_ready.empty()) {
+            lock.unlock();
+            error = "read-ahead ended early";
+            Stop();
+            return nullptr;
+        }
+        slot = std::move(m_ready.front());
+        m_ready.pop_front();
+    }
+    m_held = std::move(slot.image);
+    ++m_expected;
+    if (slot.index >= m_last)
+        Stop();  // the run is complete; the worker has finished
+    if (!slot.ok) {
+        error = slot.error;
+        return nullptr;
+    }
+    return m_held->Data();
+}
+
+void ReadAhead::Run(uint32_t first, uint32_t last)
+{
+    for (uint64_t i = first; i <= last; ++i) {
+        std::unique_ptr<DibImage> image;
+        {
+            std::unique_lock lock(m_mutex);
+            m_changed.wait(lock, [this] { return m_stop || !m_free.empty(); });
+            if (m_stop)
+                break;
+            image = std::move(m_free.back());
+            m_free.pop_back();
+        }
+        Slot slot;
+        slot.index = static_cast<uint32_t>(i);
+        try {
+            slot.ok = m_engine.Fetch(slot.index, *image);
+            if (!slot.ok)
+                slot.error = m_engine.LastError();
+        } catch (const std::exception& e) {
+            slot.ok = false;
+            slot.error = e.what();
+        }
+        slot.image = std::move(image);
+        {
+            std::lock_guard lock(m_mutex);
+            m_ready.push_back(std::move(slot));
+        }
+        m_changed.notify_all();
+    }
+    {
+        std::lock_guard lock(m_mutex);
+        m_done = true;
+    }
+    m_changed.notify_all();
+}
+
+}  // namespace platform::avi

@@ -192,9 +192,10 @@ Frame numbers are plain decimal numbers (digits only).
 Exit status:
   0    everything asked for was written
   1    the file cannot be opened or decoded, it has no video stream, the range holds
-       no frame, the frame rate cannot name frames (below 1 frame a second), N is not
-       a frame of the stream, the output folder is missing or too full, or a file
-       cannot be written (the run stops there and leaves no partial file)
+       no frame, the frame rate cannot name frames or (frame) is below 1 frame a
+       second, N is not a frame of the stream, the output folder is missing or too
+       full, or a file cannot be written (the run stops there and leaves no partial
+       file)
   2    usage error (unknown option, a number that is not a plain decimal)
   130  interrupted (Ctrl-C): the frame in hand was finished, no partial file is left
 )";

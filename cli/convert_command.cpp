@@ -83,19 +83,21 @@ int RunConvert(const CliOptions& options)
     {
         ProgressMeter meter(style, total);
         if (plan.anyToWrite) {
-            // Frames before the first missing one are kept as they are and never decoded.
-            input.frames->ReadAhead(plan.firstToWrite, range.last);
+            // Frames before the first missing one are kept as they are and never decoded. The
+            // source decodes ahead on its own thread, straight into the stills' pixel order,
+            // so that this thread only writes.
+            input.frames->ReadAhead(plan.firstToWrite, range.last, platform::FrameLayout::Rgb);
             for (uint32_t i = plan.firstToWrite;; ++i) {
                 if (InterruptSignal() != 0)
                     break;
-                const uint8_t* dib = input.frames->GetFrame(i);
-                if (!dib)
+                const uint8_t* rgb = input.frames->GetFrameRgb(i);
+                if (!rgb)
                     return Fail(kExitFailure, "cannot decode frame " + std::to_string(i) + " of '" +
                                                   file + "': " + input.frames->LastError());
                 const std::string name = nameOf(i);
                 if (!options.skipExisting || !IsCompleteFile(name, fileSize)) {
                     errno = 0;
-                    if (!WriteTiff(name.c_str(), facts.width, facts.height, FramePixels(dib)))
+                    if (!WriteTiffRgb(name.c_str(), facts.width, facts.height, rgb))
                         return Fail(kExitFailure, "cannot write '" + name + "': " + SystemReason());
                     ++written;
                 }

@@ -20,16 +20,35 @@ bool CheckStillSize(const StreamFacts& facts)
     return false;
 }
 
+namespace {
+
+// "25 frames a second (rate 25, scale 1)"
+std::string DescribeRate(const StreamFacts& facts)
+{
+    return FormatFps(facts.fps) + " frames a second (rate " + std::to_string(facts.rate) +
+           ", scale " + std::to_string(facts.scale) + ")";
+}
+
+}  // namespace
+
 bool CheckNamingRate(const std::string& file, const StreamFacts& facts)
 {
     if (IsNamingRate(facts.fps))
         return true;
-    const std::string rate = FormatFps(facts.fps) + " frames a second (rate " +
-                             std::to_string(facts.rate) + ", scale " + std::to_string(facts.scale) + ")";
     const bool tooLow = !(facts.fps >= 1.0);  // also NaN
-    Fail(kExitFailure, "the frame rate of '" + file + "', " + rate + ", cannot name frames: " +
+    Fail(kExitFailure, "the frame rate of '" + file + "', " + DescribeRate(facts) +
+                           ", cannot name frames: " +
                            (tooLow ? "it is below 1 frame a second"
                                    : "it is 33554432 frames a second or more"));
+    return false;
+}
+
+bool CheckSavingRate(const std::string& file, const StreamFacts& facts)
+{
+    if (facts.fps >= 1.0)  // false for NaN
+        return true;
+    Fail(kExitFailure, "no frame of '" + file + "' is saved: its frame rate, " +
+                           DescribeRate(facts) + ", is below 1 frame a second");
     return false;
 }
 

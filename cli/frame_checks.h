@@ -12,6 +12,10 @@ bool CheckStillSize(const StreamFacts& facts);
 // The rate can name frames (at least 1 frame a second, fixed-point rate within 32 bits).
 bool CheckNamingRate(const std::string& file, const StreamFacts& facts);
 
+// A frame of the stream may be saved under a name of its own: the rate is at least 1 frame a
+// second (as the dialog program's Save Just This Frame requires).
+bool CheckSavingRate(const std::string& file, const StreamFacts& facts);
+
 // `folder` exists and is a folder.
 bool CheckOutputFolder(const std::string& folder);
 

@@ -36,7 +36,7 @@ int RunFrame(const CliOptions& options)
                                                   : "its frames are 0 to " + std::to_string(facts.frames - 1);
         return Fail(kExitFailure, std::to_string(index) + " is not a frame of '" + file + "': " + has);
     }
-    if (!CheckStillSize(facts) || !OpenDecoder(file, input))
+    if (!CheckSavingRate(file, facts) || !CheckStillSize(facts) || !OpenDecoder(file, input))
         return kExitFailure;
     const uint64_t fileSize = TiffFileSize(facts.width, facts.height);
     const SpacePlan plan = PlanOutput(FolderOf(out), 0, 0, fileSize, false,
@@ -46,12 +46,12 @@ int RunFrame(const CliOptions& options)
 
     InstallInterruptHandlers();
     const uint32_t frame = static_cast<uint32_t>(index);
-    const uint8_t* dib = input.frames->GetFrame(frame);
-    if (!dib)
+    const uint8_t* rgb = input.frames->GetFrameRgb(frame);
+    if (!rgb)
         return Fail(kExitFailure, "cannot decode frame " + std::to_string(frame) + " of '" + file +
                                       "': " + input.frames->LastError());
     errno = 0;
-    if (!WriteTiff(out.c_str(), facts.width, facts.height, FramePixels(dib)))
+    if (!WriteTiffRgb(out.c_str(), facts.width, facts.height, rgb))
         return Fail(kExitFailure, "cannot write '" + out + "': " + SystemReason());
     if (const int signal = InterruptSignal(); signal != 0)
         return 128 + signal;  // the file was finished first

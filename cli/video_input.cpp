@@ -61,11 +61,3 @@ bool OpenDecoder(const std::string& path, VideoInput& input)
     }
     return true;
 }
-
-const uint8_t* FramePixels(const uint8_t* dib)
-{
-    auto le32 = [](const uint8_t* p) {
-        return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
-    };
-    return dib + le32(dib) + 4ull * le32(dib + 32);
-}

@@ -36,7 +36,3 @@ struct VideoInput {
 bool OpenVideo(const std::string& path, VideoInput& input);
 // Opens the decoder of an open stream; on failure prints the message and returns false.
 bool OpenDecoder(const std::string& path, VideoInput& input);
-
-// The pixel rows of a frame handed out by the frame source: after its BITMAPINFOHEADER
-// (biSize bytes) and biClrUsed colour-table entries of 4 bytes.
-const uint8_t* FramePixels(const uint8_t* dib);

@@ -1,9 +1,11 @@
 // Start Conversion and Stop, and the dialog's side of the conversion worker.
 //
 // The worker never touches a widget. What it has for the window (progress positions, the
-// corrected end, the newest frame, the end of its run) goes into the mailbox under
-// m_mailboxMutex, and one queued call, TakeWorkerMail, has the user-interface thread apply it;
-// while that call is on its way the worker only adds to the mailbox.
+// corrected end, the newest frame, a call it waits for such as a message box, the end of its
+// run) goes into the mailbox under m_mailboxMutex, and one queued call, TakeWorkerMail, has
+// the user-interface thread apply it; while that call is on its way the worker only adds to
+// the mailbox. The worker's waits use the mailbox's own mutex and condition variable, so the
+// hand-over of every piece of data is ordered by the program's own synchronisation.
 #include <QLineEdit>
 #include <QMetaObject>
 #include <QProgressBar>

@@ -10,10 +10,10 @@
 #include <QThread>
 
 #include <chrono>
-#include <mutex>
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 
 #include "mainwnd/converter_dlg.h"
 #include "mainwnd/preview_placement.h"
@@ -23,8 +23,8 @@
 
 namespace {
 
-// The worker hands over at most this many frames a second.
-constexpr std::chrono::milliseconds kMinHandOverInterval{40};
+// The worker hands a frame to the window at most this often (ten frames a second).
+constexpr std::chrono::milliseconds kMinHandOverInterval{100};
 
 QString FormatIndex(uint32_t value)
 {
@@ -123,9 +123,10 @@ void CConverterDlg::PresentFrame(const QImage& frame, uint32_t index, bool toPre
 
     const QRect rc = PreviewPlacement(uint32_t(frame.width()), uint32_t(frame.height()),
                                       frameGeometry().width());
-    QImage onScreen = rc.size() == frame.size()
-                          ? frame
-                          : frame.scaled(rc.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    QImage onScreen =
+        rc.size() == frame.size()
+            ? frame
+            : frame.scaled(rc.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     if (onScreen.isNull()) {
         platform::AfxMessageBox("cannot draw bitmap", platform::MB_ICONERROR);
         return;

@@ -76,8 +76,10 @@ bool CConverterDlg::OpenAvi(const char* path)
     m_pStream = std::move(stream);
     m_streamInfo = m_pStream->Info();
 
-    m_nFrameWidth = static_cast<uint32_t>(m_streamInfo.right) - static_cast<uint32_t>(m_streamInfo.left);
-    m_nFrameHeight = static_cast<uint32_t>(m_streamInfo.bottom) - static_cast<uint32_t>(m_streamInfo.top);
+    m_nFrameWidth =
+        static_cast<uint32_t>(m_streamInfo.right) - static_cast<uint32_t>(m_streamInfo.left);
+    m_nFrameHeight =
+        static_cast<uint32_t>(m_streamInfo.bottom) - static_cast<uint32_t>(m_streamInfo.top);
     m_editFrameWidth->setText(FormatSigned(m_nFrameWidth));
     m_editFrameHeight->setText(FormatSigned(m_nFrameHeight));
 

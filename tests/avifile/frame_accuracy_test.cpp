@@ -147,7 +147,7 @@ TEST(FrameEngine, ReadingInOrderAndShortJumpsForwardNeverSeek)
 {
     auto engine = OpenEngine(Fixture("mpeg4_open_gop"));
     ASSERT_TRUE(engine);
-    platform::avi::DibImage dib(kWidth, kHeight);
+    platform::avi::FrameImage dib(platform::FrameLayout::Dib, kWidth, kHeight);
     for (uint32_t i = 0; i < 120; ++i)
         ASSERT_TRUE(engine->Fetch(i, dib)) << i;
     // Forward within the region of keyframe 100, then across keyframe 150 from inside the
@@ -168,7 +168,7 @@ TEST(FrameEngine, JumpsIntoClosedGopsSeekStraightToTheirKeyframe)
         SCOPED_TRACE(row.fixture);
         auto engine = OpenEngine(Fixture(row.fixture));
         ASSERT_TRUE(engine);
-        platform::avi::DibImage dib(kWidth, kHeight);
+        platform::avi::FrameImage dib(platform::FrameLayout::Dib, kWidth, kHeight);
         // A first visit decodes from the keyframe before (100) and learns how region 150 opens.
         ASSERT_TRUE(engine->Fetch(160, dib));
         ASSERT_TRUE(engine->Fetch(20, dib));

@@ -120,6 +120,7 @@ TEST(CliStatus, FailuresExitWith1AndOneLine)
         {{"convert", clip, out, "--start", "30"}, "the range holds no frame"},
         {{"convert", clip, out, "--start", "99999999999"}, "the range holds no frame"},
         {{"convert", SlowClip(), out}, "cannot name frames"},
+        {{"frame", SlowClip(), "0", out + "/f.tif"}, "is below 1 frame a second"},
         {{"frame", clip, "30", out + "/f.tif"}, "30 is not a frame of"},
         {{"frame", clip, "4294967296", out + "/f.tif"}, "is not a frame of"},
         {{"convert", clip, dir + "/no-such-folder"}, "output folder"},

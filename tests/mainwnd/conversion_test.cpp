@@ -71,6 +71,8 @@ protected:
 const std::vector<std::pair<unsigned, unsigned>> kEndBeeps = {{440, 10}, {480, 10}, {520, 10},
                                                               {540, 10}};
 
+using Names = std::vector<std::string>;
+
 std::string Name(int second, int frame)
 {
     char name[32];
@@ -84,7 +86,7 @@ TEST_F(ConversionTest, WritesTheRangeWithProgressAndBeeps)
     const QImage storeBefore = dlg->m_bmpPreview.copy();
     Convert("10", "12");
 
-    EXPECT_EQ(dlgtest::FilesIn(out), (std::vector<std::string>{Name(0, 10), Name(0, 11), Name(0, 12)}));
+    EXPECT_EQ(dlgtest::FilesIn(out), (Names{Name(0, 10), Name(0, 11), Name(0, 12)}));
     EXPECT_EQ(positions, (std::vector<int>{49, 49, 54, 59, 499, 0}));
     EXPECT_EQ(Beeps(), kEndBeeps);
     EXPECT_EQ(dlg->m_progress->value(), 0);
@@ -101,7 +103,8 @@ TEST_F(ConversionTest, WritesTheRangeWithProgressAndBeeps)
         const uint8_t* dib = source->GetFrame(i);
         ASSERT_TRUE(dib);
         ASSERT_TRUE(WriteTiff(reference.c_str(), 320, 240, dib + platform::kDibHeaderSize));
-        EXPECT_TRUE(fixtures::ReadFile(reference) == fixtures::ReadFile(out + "/" + Name(0, int(i))));
+        const std::string written = fixtures::ReadFile(out + "/" + Name(0, int(i)));
+        EXPECT_TRUE(fixtures::ReadFile(reference) == written);
     }
 
     // The run ends showing its last frame and index; the store keeps the frame from before.
@@ -180,7 +183,7 @@ TEST_F(ConversionTest, StopEndsTheRunAfterTheFrameInHand)
     // A new Start works at once.
     positions.clear();
     Convert("20", "21");
-    EXPECT_EQ(dlgtest::FilesIn(out), (std::vector<std::string>{Name(0, 10), Name(0, 20), Name(0, 21)}));
+    EXPECT_EQ(dlgtest::FilesIn(out), (Names{Name(0, 10), Name(0, 20), Name(0, 21)}));
     EXPECT_EQ(positions, (std::vector<int>{99, 99, 104, 499, 0}));
 
     // Stop with no run does nothing.
@@ -220,7 +223,7 @@ TEST_F(ConversionTest, EveryOtherCommandRefusesDuringARun)
 
     gate.Release();
     ASSERT_TRUE(dlgtest::WaitUntil([&] { return runsEnded == 1; }));
-    EXPECT_EQ(dlgtest::FilesIn(out), (std::vector<std::string>{Name(0, 0), Name(0, 1), Name(0, 2)}));
+    EXPECT_EQ(dlgtest::FilesIn(out), (Names{Name(0, 0), Name(0, 1), Name(0, 2)}));
     // The slider moved nothing, and the store still holds the frame from before the run.
     EXPECT_EQ(dlg->m_bmpPreview, storeBefore);
     EXPECT_EQ(dlg->m_editCurrentFrame->text(), "2");
@@ -250,9 +253,8 @@ TEST_F(ConversionTest, AFailedWriteStopsTheRunWithOneMessage)
             });
         Convert("10", "40");
         SetTiffWriteHook({});
-        EXPECT_EQ(prompts.Texts(),
-                  std::vector<QString>{"Unable to write the TIFF file:\n" +
-                                       QString::fromStdString(dlg->m_szOutputDir + "/" + Name(0, 10))});
+        const QString first = QString::fromStdString(dlg->m_szOutputDir + "/" + Name(0, 10));
+        EXPECT_EQ(prompts.Texts(), std::vector<QString>{"Unable to write the TIFF file:\n" + first});
         ASSERT_EQ(prompts.messages.size(), 1u);
         EXPECT_EQ(prompts.messages[0].type, platform::MB_ICONERROR);
         EXPECT_TRUE(dlgtest::FilesIn(out).empty());

@@ -92,11 +92,10 @@ protected:
     {
         const QString file = QString::fromStdString(path);
         const QFileInfo info(file);
-        prompts.fileAnswers.push_back(ScriptedPrompts::Chosen(info.absolutePath(), info.fileName()));
+        prompts.fileAnswers.push_back(
+            ScriptedPrompts::Chosen(info.absolutePath(), info.fileName()));
         dlg->OnOpenAvi();
     }
-
-    QString Text(QLineEdit* edit) const { return edit->text(); }
 };
 
 // Holds the worker inside its next file write until released.

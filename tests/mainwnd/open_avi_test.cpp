@@ -49,7 +49,8 @@ TEST_F(OpenAviTest, FillsTheBoxesFromTheStream)
          {"16", "16", "0", "59", "59", "29.97", "00:00:03", "0"}},
         {"1800 frames at 30000/1001",
          fixtures::Video("ntsc_16x16_1800.avi",
-                         "-f lavfi -i testsrc2=size=16x16:rate=30000/1001 -frames:v 1800 -c:v ffv1"),
+                         "-f lavfi -i testsrc2=size=16x16:rate=30000/1001 -frames:v 1800 "
+                         "-c:v ffv1"),
          {"16", "16", "0", "1799", "1799", "29.97", "00:01:01", "0"}},
     };
     for (const Case& c : cases) {
@@ -61,7 +62,8 @@ TEST_F(OpenAviTest, FillsTheBoxesFromTheStream)
         EXPECT_EQ(dlg->m_progress->maximum(), 499);
         EXPECT_EQ(dlg->m_sliderFrame->tickInterval(), 1);
         // The preview store has the frame's size and holds frame 0.
-        EXPECT_EQ(dlg->m_bmpPreview.size(), QSize(int(dlg->m_nFrameWidth), int(dlg->m_nFrameHeight)));
+        EXPECT_EQ(dlg->m_bmpPreview.size(),
+                  QSize(int(dlg->m_nFrameWidth), int(dlg->m_nFrameHeight)));
         ASSERT_TRUE(dlg->m_pPreviewDC);
         EXPECT_TRUE(dlg->m_pPreviewDC->isActive());
         dlg->CloseAvi();

@@ -74,7 +74,8 @@ TEST_F(OutputCommandsTest, SaveNamesFollowTheExtensionRule)
         SCOPED_TRACE(c.typed);
         const std::string dir = fixtures::ScratchDir();
         prompts.messages.clear();
-        prompts.fileAnswers.push_back(ScriptedPrompts::Chosen(QString::fromStdString(dir), c.typed));
+        prompts.fileAnswers.push_back(
+            ScriptedPrompts::Chosen(QString::fromStdString(dir), c.typed));
         dlg->OnSaveFrame();
         if (c.written) {
             EXPECT_TRUE(prompts.messages.empty());

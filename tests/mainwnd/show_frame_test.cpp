@@ -159,10 +159,9 @@ TEST_F(ShowFrameTest, DrawsTheFrameWithItsColoursAndItsFirstRowAtTheBottom)
     // And so it reaches the window.
     const QRect rc = ConverterDlgTestAccess::OnScreenRect(*dlg);
     const QImage window = dlg->grab(rc).toImage();
-    if (window.size() == rc.size()) {
-        EXPECT_EQ(window.pixelColor(1, 0), QColor(0x30, 0x20, 0x10));
-        EXPECT_EQ(window.pixel(0, 1) & 0xFFFFFFu, 0x0000FFu);
-    }
+    ASSERT_EQ(window.size(), rc.size());
+    EXPECT_EQ(window.pixelColor(1, 0), QColor(0x30, 0x20, 0x10));
+    EXPECT_EQ(window.pixel(0, 1) & 0xFFFFFFu, 0x0000FFu);
 }
 
 TEST_F(ShowFrameTest, ReportsWhatItCannotDo)

@@ -44,7 +44,12 @@ private:
             m_current = window;
             m_since = std::chrono::steady_clock::now();
             ++answered;
-            m_answer(window);
+            // Answered after this tick, so that a window the answer opens in turn (a question
+            // of the dialog's own) is polled for too.
+            QTimer::singleShot(0, &m_timer, [this, target = QPointer<QWidget>(window)] {
+                if (target)
+                    m_answer(target);
+            });
             return;
         }
         if (std::chrono::steady_clock::now() - m_since > std::chrono::milliseconds(m_giveUpMs)) {

@@ -1,8 +1,8 @@
 #include "platform/avifile/avifile.h"
 
 #include "platform/avifile/demuxer.h"
-#include "platform/avifile/dib_image.h"
 #include "platform/avifile/frame_engine.h"
+#include "platform/avifile/frame_image.h"
 #include "platform/avifile/read_ahead.h"
 #include "platform/avifile/riff_header.h"
 
@@ -20,7 +20,7 @@ namespace {
 // Frame sizes beyond these come from damaged headers: no frame of that size is handed out.
 constexpr int64_t kMaxSide = 16384;
 constexpr int64_t kMaxFrameBytes = int64_t{1} << 30;
-// DIBs in the read-ahead ring: one with the caller, the others being filled.
+// Images in the read-ahead ring: one with the caller, the others being filled or waiting.
 constexpr size_t kReadAheadBuffers = 4;
 
 bool UsableSize(int64_t w, int64_t h)
@@ -124,12 +124,25 @@ std::unique_ptr<AviStream> AviStream::OpenStream(const std::string& path, std::s
 
 struct AviFrameSource::Impl {
     std::unique_ptr<FrameEngine> engine;
-    std::unique_ptr<DibImage> dib;  // frames fetched without read-ahead
+    // Frames fetched without read-ahead, and frames turned into the other layout, one image a
+    // layout (by FrameLayout), made when first needed.
+    std::unique_ptr<FrameImage> own[2];
     std::unique_ptr<avi::ReadAhead> readAhead;
     std::string error;
-    bool haveLast = false;  // `last` holds the frame handed out last
+    // The frame handed out last, frame `lastIndex`, in the layouts in which it is on hand.
+    bool haveLast = false;
     uint32_t lastIndex = 0;
-    const uint8_t* last = nullptr;
+    const FrameImage* onHand[2] = {nullptr, nullptr};
+
+    FrameImage& Own(FrameLayout layout)
+    {
+        std::unique_ptr<FrameImage>& image = own[static_cast<int>(layout)];
+        if (!image)
+            image = std::make_unique<FrameImage>(layout, engine->Width(), engine->Height());
+        return *image;
+    }
+    const uint8_t* Fetch(uint32_t index, FrameLayout layout);
+    const FrameImage* FetchAnew(uint32_t index, FrameLayout layout);
 };
 
 AviFrameSource::AviFrameSource(std::unique_ptr<Impl> impl) : m_impl(std::move(impl)) {}
@@ -166,41 +179,64 @@ std::unique_ptr<AviFrameSource> AviFrameSource::OpenSource(AviStream& stream, st
         return nullptr;
     }
     auto impl = std::make_unique<Impl>();
-    impl->dib = std::make_unique<DibImage>(setup.width, setup.height);
     impl->readAhead = std::make_unique<avi::ReadAhead>(*engine, kReadAheadBuffers);
     impl->engine = std::move(engine);
     return std::unique_ptr<AviFrameSource>(new AviFrameSource(std::move(impl)));
 }
 
-const uint8_t* AviFrameSource::GetFrame(uint32_t index)
+// A frame that is not on hand: from the read-ahead when it is the one expected next, else
+// decoded here (which ends the read-ahead: the engine is ours again).
+const FrameImage* AviFrameSource::Impl::FetchAnew(uint32_t index, FrameLayout layout)
 {
-    Impl& m = *m_impl;
-    if (m.haveLast && index == m.lastIndex)
-        return m.last;  // the frame on hand: nothing to decode
-    const uint8_t* frame = nullptr;
-    try {
-        if (m.readAhead->Active() && index == m.readAhead->Expected()) {
-            frame = m.readAhead->Take(m.error);
-        } else {
-            // Out of the announced order: the read-ahead ends and the engine is ours again.
-            m.readAhead->Stop();
-            m.readAhead->Release();
-            if (m.engine->Fetch(index, *m.dib))
-                frame = m.dib->Data();
-            else
-                m.error = m.engine->LastError();
-        }
-    } catch (const std::exception& e) {
-        m.error = e.what();
-        frame = nullptr;
+    if (readAhead->Active() && index == readAhead->Expected()) {
+        const FrameImage* frame = readAhead->Take(error);
+        if (frame)
+            onHand[static_cast<int>(frame->Layout())] = frame;
+        return frame;
     }
-    m.haveLast = frame != nullptr;
-    m.lastIndex = index;
-    m.last = frame;
-    return frame;
+    readAhead->Stop();
+    readAhead->Release();
+    FrameImage& image = Own(layout);
+    if (!engine->Fetch(index, image)) {
+        error = engine->LastError();
+        return nullptr;
+    }
+    onHand[static_cast<int>(layout)] = &image;
+    return &image;
 }
 
-void AviFrameSource::ReadAhead(uint32_t first, uint32_t last)
+const uint8_t* AviFrameSource::Impl::Fetch(uint32_t index, FrameLayout layout)
+{
+    const int wanted = static_cast<int>(layout);
+    try {
+        if (!haveLast || index != lastIndex) {
+            haveLast = false;
+            onHand[0] = onHand[1] = nullptr;
+            if (!FetchAnew(index, layout))
+                return nullptr;
+            haveLast = true;
+            lastIndex = index;
+        }
+        if (!onHand[wanted]) {
+            // On hand in the other layout only: the same bytes, turned around.
+            FrameImage& image = Own(layout);
+            CopyPicture(*onHand[1 - wanted], image);
+            onHand[wanted] = &image;
+        }
+        return onHand[wanted]->Data();
+    } catch (const std::exception& e) {
+        error = e.what();
+        haveLast = false;
+        onHand[0] = onHand[1] = nullptr;
+        return nullptr;
+    }
+}
+
+const uint8_t* AviFrameSource::GetFrame(uint32_t index) { return m_impl->Fetch(index, FrameLayout::Dib); }
+
+const uint8_t* AviFrameSource::GetFrameRgb(uint32_t index) { return m_impl->Fetch(index, FrameLayout::Rgb); }
+
+void AviFrameSource::ReadAhead(uint32_t first, uint32_t last, FrameLayout layout)
 {
     Impl& m = *m_impl;
     const uint32_t length = m.engine->Length();
@@ -218,7 +254,7 @@ void AviFrameSource::ReadAhead(uint32_t first, uint32_t last)
         }
         ++first;
     }
-    m.readAhead->Start(first, last);
+    m.readAhead->Start(first, last, layout);
 }
 
 const std::string& AviFrameSource::LastError() const { return m_impl->error; }

@@ -1,5 +1,5 @@
 // The video source: the first video stream of an AVI file, and a frame source that hands out
-// decoded frames by index as packed 24-bit DIBs. Stands on libavformat, libavcodec and
+// decoded frames by index as packed 24-bit DIBs, or as the R,G,B rows of a TIFF still. Stands on libavformat, libavcodec and
 // libswscale; no Qt.
 #pragma once
 
@@ -22,6 +22,14 @@ inline constexpr uint32_t kDibHeaderSize = 40;
 
 // Bytes per row of a 24-bit DIB: 3 x width rounded up to a multiple of 4.
 inline constexpr uint32_t DibStride(uint32_t width) { return (width * 3u + 3u) & ~3u; }
+
+// The two layouts in which a frame source hands out a frame's pixels.
+enum class FrameLayout {
+    Dib,  // a packed DIB: a 40-byte BITMAPINFOHEADER (biClrUsed 0), then 24-bit B,G,R rows,
+          // bottom row first, DibStride(width) apart
+    Rgb,  // the pixel data of a TIFF still: R,G,B rows, top row first, 3 x width bytes apart,
+          // no header and no row padding
+};
 
 class AviFrameSource;
 
@@ -60,19 +68,29 @@ public:
     AviFrameSource(const AviFrameSource&) = delete;
     AviFrameSource& operator=(const AviFrameSource&) = delete;
 
-    // Frame `index` as a packed DIB: a 40-byte BITMAPINFOHEADER (biClrUsed 0), then 24-bit
-    // B,G,R rows, bottom row first, DibStride(width) apart, at the frame rectangle's size.
-    // The memory stays valid until the next GetFrame or the destruction of the source.
+    // Frame `index` as a packed DIB (FrameLayout::Dib): a 40-byte BITMAPINFOHEADER
+    // (biClrUsed 0), then 24-bit B,G,R rows, bottom row first, DibStride(width) apart, at the
+    // frame rectangle's size. The memory stays valid until the next GetFrame or GetFrameRgb
+    // (other than one of the same frame) or the destruction of the source.
     // Null when the frame cannot be produced (index out of range, data missing or damaged
     // beyond what the decoder conceals). A damaged picture that the decoder conceals comes out
     // as the decoder's concealed picture. A null (zero-size) chunk repeats the picture before
     // it; one with no picture before it is null.
     const uint8_t* GetFrame(uint32_t index);
 
+    // Frame `index` as the pixel data of a TIFF still (FrameLayout::Rgb): R,G,B rows, top row
+    // first, 3 x width bytes apart, no header and no padding; exactly the bytes of GetFrame's
+    // DIB, its rows and each pixel's bytes reversed. Validity and failures as for GetFrame.
+    // Fetching the frame just handed out in the other layout decodes nothing and leaves the
+    // first one valid too.
+    const uint8_t* GetFrameRgb(uint32_t index);
+
     // Announces that frames `first`, `first + 1`, ... `last` will be fetched in that order
-    // (a batch); the source may then decode ahead on a thread of its own. Any other fetch
-    // ends the read-ahead. Calling it is optional; results are identical with or without it.
-    void ReadAhead(uint32_t first, uint32_t last);
+    // (a batch), in `layout` (GetFrame for Dib, GetFrameRgb for Rgb); the source may then
+    // decode ahead on a thread of its own, into that layout. Any other fetch ends the
+    // read-ahead, except a fetch of the next frame in the other layout, which costs one more
+    // copy of the frame. Calling it is optional; results are identical with or without it.
+    void ReadAhead(uint32_t first, uint32_t last, FrameLayout layout = FrameLayout::Dib);
 
     // The library's detail of the last failure, for a debug log.
     const std::string& LastError() const;

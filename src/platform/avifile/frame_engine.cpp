@@ -102,7 +102,7 @@ bool FrameEngine::OpenDecoder(std::string& error)
     return true;
 }
 
-bool FrameEngine::Fetch(uint32_t index, DibImage& out)
+bool FrameEngine::Fetch(uint32_t index, FrameImage& out)
 {
     if (index >= m_setup.length) {
         m_error = "frame " + std::to_string(index) + " is past the stream's length";
@@ -228,7 +228,7 @@ bool FrameEngine::Position(Plan plan)
     return true;
 }
 
-FrameEngine::Result FrameEngine::DecodeUntil(int64_t index, DibImage& out)
+FrameEngine::Result FrameEngine::DecodeUntil(int64_t index, FrameImage& out)
 {
     for (;;) {
         while (!m_ready.empty()) {

@@ -20,8 +20,8 @@
 #pragma once
 
 #include "platform/avifile/demuxer.h"
-#include "platform/avifile/dib_converter.h"
-#include "platform/avifile/dib_image.h"
+#include "platform/avifile/frame_converter.h"
+#include "platform/avifile/frame_image.h"
 #include "platform/avifile/display_order.h"
 #include "platform/avifile/ffmpeg_util.h"
 #include "platform/avifile/riff_header.h"
@@ -58,9 +58,9 @@ public:
     FrameEngine(const FrameEngine&) = delete;
     FrameEngine& operator=(const FrameEngine&) = delete;
 
-    // Decodes frame `index` into `out` (of the setup's size). False when the frame cannot be
-    // produced; LastError() then says why.
-    bool Fetch(uint32_t index, DibImage& out);
+    // Decodes frame `index` into `out` (of the setup's size), in `out`'s layout. False when the
+    // frame cannot be produced; LastError() then says why.
+    bool Fetch(uint32_t index, FrameImage& out);
 
     uint32_t Length() const { return m_setup.length; }
     uint32_t Width() const { return m_setup.width; }
@@ -94,7 +94,7 @@ private:
     int64_t KeyframeAtOrBefore(int64_t chunk) const;
     bool Position(Plan plan);
     bool Reopen();
-    Result DecodeUntil(int64_t index, DibImage& out);
+    Result DecodeUntil(int64_t index, FrameImage& out);
     Step ReadAndDecode();
     Step Drain();
     Step Accept(AVFrame* picture);
@@ -109,7 +109,7 @@ private:
     FramePtr m_frame;
     FramePtr m_lastPicture;       // the picture put out last (what a null chunk repeats)
     std::deque<ReadyRun> m_ready; // settled frames not yet fetched, in display order
-    DibConverter m_converter;
+    FrameConverter m_converter;
 
     bool m_reorder = false;
     bool m_intraOnly = false;

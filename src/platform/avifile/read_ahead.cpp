@@ -8,16 +8,25 @@ ReadAhead::ReadAhead(FrameEngine& engine, size_t buffers) : m_engine(engine), m_
 
 ReadAhead::~ReadAhead() { Stop(); }
 
-bool ReadAhead::Start(uint32_t first, uint32_t last)
+void ReadAhead::MakeRing(FrameLayout layout)
+{
+    if (m_made && m_layout == layout)
+        return;  // reused: newly touched memory is slow, reused memory is not
+    // A ring of the other layout goes (the worker is joined, so all of it but the image held
+    // is in m_free; that one is dropped when it comes back).
+    m_free.clear();
+    m_made = false;
+    m_layout = layout;
+    for (size_t i = 0; i < m_buffers; ++i)
+        m_free.push_back(std::make_unique<FrameImage>(layout, m_engine.Width(), m_engine.Height()));
+    m_made = true;
+}
+
+bool ReadAhead::Start(uint32_t first, uint32_t last, FrameLayout layout)
 {
     Stop();
     try {
-        if (!m_made) {
-            // The ring is made once: newly touched memory is slow, reused memory is not.
-            for (size_t i = 0; i < m_buffers; ++i)
-                m_free.push_back(std::make_unique<DibImage>(m_engine.Width(), m_engine.Height()));
-            m_made = true;
-        }
+        MakeRing(layout);
         m_stop = false;
         m_done = false;
         m_expected = first;
@@ -40,7 +49,7 @@ void ReadAhead::Stop()
             std::lock_guard lock(m_mutex);
             m_stop = true;
         }
-        m_changed.notify_all();
+        m_spaceFree.notify_one();
         m_thread.join();
     }
     for (Slot& s : m_ready)
@@ -53,20 +62,24 @@ void ReadAhead::Release()
 {
     if (!m_held)
         return;
+    if (m_held->Layout() != m_layout) {
+        m_held.reset();  // of a ring that has been made anew since
+        return;
+    }
     {
         std::lock_guard lock(m_mutex);
         m_free.push_back(std::move(m_held));
     }
-    m_changed.notify_all();
+    m_spaceFree.notify_one();
 }
 
-const uint8_t* ReadAhead::Take(std::string& error)
+const FrameImage* ReadAhead::Take(std::string& error)
 {
     Release();
     Slot slot;
     {
         std::unique_lock lock(m_mutex);
-        m_changed.wait(lock, [this] { return !m_ready.empty() || m_done; });
+        m_frameReady.wait(lock, [this] { return !m_ready.empty() || m_done; });
         if (m_ready.empty()) {
             lock.unlock();
             error = "read-ahead ended early";
@@ -84,18 +97,19 @@ const uint8_t* ReadAhead::Take(std::string& error)
         error = slot.error;
         return nullptr;
     }
-    return m_held->Data();
+    return m_held.get();
 }
 
 void ReadAhead::Run(uint32_t first, uint32_t last)
 {
     for (uint64_t i = first; i <= last; ++i) {
-        std::unique_ptr<DibImage> image;
+        std::unique_ptr<FrameImage> image;
         {
             std::unique_lock lock(m_mutex);
-            m_changed.wait(lock, [this] { return m_stop || !m_free.empty(); });
+            m_spaceFree.wait(lock, [this] { return m_stop || !m_free.empty(); });
             if (m_stop)
                 break;
+            // The image given back last: the one most likely still in a cache.
             image = std::move(m_free.back());
             m_free.pop_back();
         }
@@ -114,13 +128,13 @@ void ReadAhead::Run(uint32_t first, uint32_t last)
             std::lock_guard lock(m_mutex);
             m_ready.push_back(std::move(slot));
         }
-        m_changed.notify_all();
+        m_frameReady.notify_one();
     }
     {
         std::lock_guard lock(m_mutex);
         m_done = true;
     }
-    m_changed.notify_all();
+    m_frameReady.notify_one();
 }
 
 }  // namespace platform::avi

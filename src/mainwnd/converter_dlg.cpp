@@ -22,7 +22,7 @@
 
 namespace {
 
-// The layout holds when the client area is at least 1015 x 700 pixels, the preview box (720 x
+// The layout holds when the client area is about 1015 x 700 pixels, the preview box (720 x
 // 570 at x = window width - 730, y = 0) starts right of the left column (which ends at x = 182
 // units) and ends above the slider (y = 385 units). The window's frame only widens the window,
 // so the client width stands in for it.
@@ -30,7 +30,8 @@ bool MainLayoutHolds(const platform::BaseUnits& units)
 {
     const int width = units.ToPixelsX(677);
     const int height = units.ToPixelsY(431);
-    return width >= 1015 && height >= 700 &&
+    // It must also fit the 1024 x 768 display that the help text asks for.
+    return width >= 1015 && height >= 700 && width <= 1024 && height <= 720 &&
            width - PREVIEW_BOX_OFFSET_FROM_RIGHT >= units.ToPixelsX(182) &&
            PREVIEW_BOX_HEIGHT <= units.ToPixelsY(385);
 }

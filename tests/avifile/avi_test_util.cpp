@@ -66,6 +66,22 @@ Picture FromDib(const uint8_t* dib, uint32_t width, uint32_t height)
     return p;
 }
 
+Picture FromRgb(const uint8_t* rgb, uint32_t width, uint32_t height)
+{
+    Picture p;
+    if (!rgb)
+        return p;
+    p.width = width;
+    p.height = height;
+    p.bgr.resize(static_cast<size_t>(width) * height * 3);
+    for (size_t i = 0; i < p.bgr.size(); i += 3) {
+        p.bgr[i] = rgb[i + 2];
+        p.bgr[i + 1] = rgb[i + 1];
+        p.bgr[i + 2] = rgb[i];
+    }
+    return p;
+}
+
 Picture RawFrame(const std::string& raw, uint32_t width, uint32_t height, uint32_t index)
 {
     Picture p;

@@ -38,6 +38,10 @@ struct Picture {
 // The DIB's pixels, turned top row first (empty picture for null).
 Picture FromDib(const uint8_t* dib, uint32_t width, uint32_t height);
 
+// The picture of rows in the stills' layout (R,G,B, top row first, no padding), its pixels'
+// bytes turned back into B,G,R (empty picture for null).
+Picture FromRgb(const uint8_t* rgb, uint32_t width, uint32_t height);
+
 // Frame `index` of a raw BGR24 file of `width` x `height` pictures (empty when short).
 Picture RawFrame(const std::string& rawBytes, uint32_t width, uint32_t height, uint32_t index);
 

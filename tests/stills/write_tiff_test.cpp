@@ -1,5 +1,7 @@
-// The TIFF writer: byte layout, row conversion, replacement of old files, failures that leave
-// nothing behind, refusals, and an independent reader's view of the file.
+// The TIFF writers, WriteTiff (from a DIB) and WriteTiffRgb (from rows in the file's order):
+// byte layout, rows, replacement of old files, failures that leave nothing behind, refusals,
+// and an independent reader's view of the file. Both writers run every case that concerns the
+// file rather than the pixel input.
 #include "stills/write_tiff.h"
 
 #include "support/fixtures.h"
@@ -7,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <filesystem>
@@ -15,6 +18,7 @@
 #include <vector>
 
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -25,9 +29,10 @@ using tifftest::SameBytes;
 
 namespace {
 
-// Restores the system call however a test ends.
+// Restores the system calls however a test ends.
 struct HookGuard {
     explicit HookGuard(TiffWriteHook hook) { SetTiffWriteHook(std::move(hook)); }
+    explicit HookGuard(TiffWritevHook hook) { SetTiffWritevHook(std::move(hook)); }
     ~HookGuard() { SetTiffWriteHook({}); }
 };
 
@@ -36,11 +41,44 @@ std::string Bytes(const std::string& file, size_t from, size_t count)
     return file.substr(from, count);
 }
 
-TEST(WriteTiff, Example320x240MatchesTheLayoutByteForByte)
+// One of the two writers, fed the picture of a bottom-up B,G,R frame in its own input layout
+// (the DIB itself, or the file's pixel bytes as the layout tables give them).
+struct Writer {
+    const char* name;
+    bool (*write)(const char* path, uint32_t w, uint32_t h, const std::vector<uint8_t>& dib);
+};
+
+bool FromDib(const char* path, uint32_t w, uint32_t h, const std::vector<uint8_t>& dib)
+{
+    return WriteTiff(path, w, h, dib.empty() ? nullptr : dib.data());
+}
+
+bool FromRgbRows(const char* path, uint32_t w, uint32_t h, const std::vector<uint8_t>& dib)
+{
+    if (dib.empty())
+        return WriteTiffRgb(path, w, h, nullptr);
+    const std::string rows = ExpectedFile(w, h, dib).substr(256);
+    return WriteTiffRgb(path, w, h, reinterpret_cast<const uint8_t*>(rows.data()));
+}
+
+const Writer kWriters[] = {{"WriteTiff", FromDib}, {"WriteTiffRgb", FromRgbRows}};
+
+class TiffWriter : public ::testing::TestWithParam<Writer> {
+protected:
+    bool Write(const std::string& path, uint32_t w, uint32_t h, const std::vector<uint8_t>& dib)
+    {
+        return GetParam().write(path.c_str(), w, h, dib);
+    }
+};
+
+INSTANTIATE_TEST_SUITE_P(Writers, TiffWriter, ::testing::ValuesIn(kWriters),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_P(TiffWriter, Example320x240MatchesTheLayoutByteForByte)
 {
     const auto frame = PatternFrame(320, 240);
     const std::string path = fixtures::ScratchDir() + "/a.tif";
-    ASSERT_TRUE(WriteTiff(path.c_str(), 320, 240, frame.data()));
+    ASSERT_TRUE(Write(path, 320, 240, frame));
     const std::string file = ReadFile(path);
     ASSERT_EQ(file.size(), 230656u);
     EXPECT_EQ(Bytes(file, 42, 4), std::string("\x40\x01\x00\x00", 4));
@@ -56,7 +94,7 @@ TEST(WriteTiff, Example320x240MatchesTheLayoutByteForByte)
 // padding; 321 is read at a stride of 964 and written at 963 bytes a row. Frames past 256 KB
 // are written in pieces of whole rows: a short last piece (1001 x 300), one row a piece
 // (65,535 wide).
-TEST(WriteTiff, RowsAreFlippedSwappedAndUnpadded)
+TEST_P(TiffWriter, RowsAreFlippedSwappedAndUnpadded)
 {
     const struct { uint32_t w, h; } sizes[] = {
         {321, 3}, {1, 1},  {2, 5},    {3, 2},     {4, 4},     {5, 3},      {6, 1},
@@ -67,7 +105,7 @@ TEST(WriteTiff, RowsAreFlippedSwappedAndUnpadded)
         SCOPED_TRACE(std::to_string(s.w) + "x" + std::to_string(s.h));
         const auto frame = PatternFrame(s.w, s.h);
         const std::string path = dir + "/f" + std::to_string(s.w) + ".tif";
-        ASSERT_TRUE(WriteTiff(path.c_str(), s.w, s.h, frame.data()));
+        ASSERT_TRUE(Write(path, s.w, s.h, frame));
         const std::string file = ReadFile(path);
         EXPECT_EQ(file.size(), 256u + 3u * s.w * s.h);
         EXPECT_TRUE(SameBytes(ExpectedFile(s.w, s.h, frame), file));
@@ -76,15 +114,14 @@ TEST(WriteTiff, RowsAreFlippedSwappedAndUnpadded)
     EXPECT_EQ(ReadFile(dir + "/f321.tif").size(), 256u + 963u * 3u);
 }
 
-TEST(WriteTiff, ZeroWidthOrHeightGivesTheHeaderAlone)
+TEST_P(TiffWriter, ZeroWidthOrHeightGivesTheHeaderAlone)
 {
     const struct { uint32_t w, h; } sizes[] = {{0, 240}, {320, 0}, {0, 0}};
     const std::string dir = fixtures::ScratchDir();
     for (const auto& s : sizes) {
         SCOPED_TRACE(std::to_string(s.w) + "x" + std::to_string(s.h));
         const std::string path = dir + "/z.tif";
-        const uint8_t none = 0;
-        ASSERT_TRUE(WriteTiff(path.c_str(), s.w, s.h, &none));
+        ASSERT_TRUE(Write(path, s.w, s.h, {}));
         const std::string file = ReadFile(path);
         ASSERT_EQ(file.size(), 256u);
         EXPECT_TRUE(SameBytes(ExpectedFile(s.w, s.h, {}), file));
@@ -92,28 +129,28 @@ TEST(WriteTiff, ZeroWidthOrHeightGivesTheHeaderAlone)
     }
 }
 
-TEST(WriteTiff, AnExistingLongerFileIsReplacedWhole)
+TEST_P(TiffWriter, AnExistingLongerFileIsReplacedWhole)
 {
     const std::string path = fixtures::ScratchDir() + "/old.tif";
     ASSERT_TRUE(fixtures::WriteFile(path, std::string(100000, 'x')));
     const auto frame = PatternFrame(8, 4);
-    ASSERT_TRUE(WriteTiff(path.c_str(), 8, 4, frame.data()));
+    ASSERT_TRUE(Write(path, 8, 4, frame));
     EXPECT_TRUE(SameBytes(ExpectedFile(8, 4, frame), ReadFile(path)));
 }
 
-TEST(WriteTiff, APathIntoAMissingFolderFailsAndCreatesNothing)
+TEST_P(TiffWriter, APathIntoAMissingFolderFailsAndCreatesNothing)
 {
     const std::string dir = fixtures::ScratchDir();
     const std::string path = dir + "/missing/a.tif";
     const auto frame = PatternFrame(4, 4);
-    EXPECT_FALSE(WriteTiff(path.c_str(), 4, 4, frame.data()));
+    EXPECT_FALSE(Write(path, 4, 4, frame));
     EXPECT_FALSE(fs::exists(dir + "/missing"));
     EXPECT_TRUE(fs::is_empty(dir));
 }
 
 // Each hook fails the writing in its own way; none may leave a file behind, and an older file
 // of the same name is gone too (it was truncated by the open).
-TEST(WriteTiff, AFailedWriteLeavesNoFile)
+TEST_P(TiffWriter, AFailedWriteLeavesNoFile)
 {
     struct Case {
         const char* name;
@@ -145,36 +182,57 @@ TEST(WriteTiff, AFailedWriteLeavesNoFile)
         const std::string path = dir + "/x.tif";
         ASSERT_TRUE(fixtures::WriteFile(path, "older content"));
         HookGuard guard(c.hook);
-        EXPECT_FALSE(WriteTiff(path.c_str(), 640, 480, frame.data()));
+        EXPECT_FALSE(Write(path, 640, 480, frame));
         EXPECT_FALSE(fs::exists(path));
     }
 }
 
 // Interrupted and short writes are carried on until the file is whole.
-TEST(WriteTiff, ShortAndInterruptedWritesStillGiveTheWholeFile)
+TEST_P(TiffWriter, ShortAndInterruptedWritesStillGiveTheWholeFile)
 {
-    HookGuard guard([calls = std::make_shared<int>(0)](int fd, const void* p, size_t n) -> long {
+    HookGuard guard{TiffWriteHook([calls = std::make_shared<int>(0)](int fd, const void* p, size_t n) -> long {
         if ((*calls)++ % 3 == 0) {
             errno = EINTR;
             return -1;
         }
         return ::write(fd, p, n < 10000 ? n : 10000);
-    });
+    })};
     const auto frame = PatternFrame(640, 480);
     const std::string path = fixtures::ScratchDir() + "/s.tif";
-    ASSERT_TRUE(WriteTiff(path.c_str(), 640, 480, frame.data()));
+    ASSERT_TRUE(Write(path, 640, 480, frame));
     EXPECT_TRUE(SameBytes(ExpectedFile(640, 480, frame), ReadFile(path)));
 }
 
-// A still up to 256 KB reaches the file in one write of header and pixels together; a
-// larger one in pieces of whole rows of about 128 KB, the first starting with the header.
+// A writev(2) may stop anywhere, also inside the header or between two of its pieces; the
+// writers carry on from that byte.
+TEST_P(TiffWriter, ShortVectorWritesResumeWhereTheyStopped)
+{
+    HookGuard guard{TiffWritevHook([calls = std::make_shared<size_t>(0)](int fd, const iovec* iov, int count) -> long {
+        size_t budget = 100 + (997 * (*calls)++) % 70000;  // 100, 1097, 2094, ... bytes a call
+        std::vector<iovec> part;
+        for (int i = 0; i < count && budget > 0; ++i) {
+            const size_t len = std::min(budget, iov[i].iov_len);
+            part.push_back({iov[i].iov_base, len});
+            budget -= len;
+        }
+        return ::writev(fd, part.data(), static_cast<int>(part.size()));
+    })};
+    const auto frame = PatternFrame(333, 250);
+    const std::string path = fixtures::ScratchDir() + "/v.tif";
+    ASSERT_TRUE(Write(path, 333, 250, frame));
+    EXPECT_TRUE(SameBytes(ExpectedFile(333, 250, frame), ReadFile(path)));
+}
+
+// WriteTiff: a still up to 256 KB reaches the file in one write of header and pixels
+// together; a larger one in pieces of whole rows of about 128 KB, the first starting with the
+// header.
 TEST(WriteTiff, WritesFewPieces)
 {
     auto sizes = std::make_shared<std::vector<size_t>>();
-    HookGuard guard([sizes](int fd, const void* p, size_t n) -> long {
+    HookGuard guard{TiffWriteHook([sizes](int fd, const void* p, size_t n) -> long {
         sizes->push_back(n);
         return ::write(fd, p, n);
-    });
+    })};
     const std::string dir = fixtures::ScratchDir();
     const auto small = PatternFrame(320, 240);
     ASSERT_TRUE(WriteTiff((dir + "/small.tif").c_str(), 320, 240, small.data()));
@@ -189,15 +247,42 @@ TEST(WriteTiff, WritesFewPieces)
     EXPECT_TRUE(SameBytes(ExpectedFile(1280, 720, large), ReadFile(dir + "/large.tif")));
 }
 
+// WriteTiffRgb: the header and the first 256 KB of the rows in one writev(2), the rest of the
+// rows as they are in pieces of 256 KB; a still up to 256 KB of pixels in that one call.
+TEST(WriteTiffRgb, WritesHeaderAndRowsInFewCalls)
+{
+    auto calls = std::make_shared<std::vector<std::vector<size_t>>>();
+    HookGuard guard{TiffWritevHook([calls](int fd, const iovec* iov, int count) -> long {
+        calls->emplace_back();
+        for (int i = 0; i < count; ++i)
+            calls->back().push_back(iov[i].iov_len);
+        return ::writev(fd, iov, count);
+    })};
+    const std::string dir = fixtures::ScratchDir();
+    const std::string small = ExpectedFile(320, 240, PatternFrame(320, 240));
+    ASSERT_TRUE(WriteTiffRgb((dir + "/small.tif").c_str(), 320, 240,
+                             reinterpret_cast<const uint8_t*>(small.data()) + 256));
+    EXPECT_EQ(*calls, (std::vector<std::vector<size_t>>{{256, 230400}}));
+    calls->clear();
+    const std::string large = ExpectedFile(1280, 720, PatternFrame(1280, 720));
+    ASSERT_TRUE(WriteTiffRgb((dir + "/large.tif").c_str(), 1280, 720,
+                             reinterpret_cast<const uint8_t*>(large.data()) + 256));
+    const size_t piece = 256 * 1024, pixels = 1280 * 720 * 3;
+    ASSERT_EQ(calls->size(), (pixels + piece - 1) / piece);
+    EXPECT_EQ(calls->front(), (std::vector<size_t>{256, piece}));
+    EXPECT_EQ(calls->back(), std::vector<size_t>{pixels % piece});
+    EXPECT_TRUE(SameBytes(large, ReadFile(dir + "/large.tif")));
+}
+
 // A device is never removed, also when writing to it fails (and even when the test runs as
 // root, which could remove it).
-TEST(WriteTiff, AFullDeviceFailsAndStaysInPlace)
+TEST_P(TiffWriter, AFullDeviceFailsAndStaysInPlace)
 {
     struct stat before{};
     if (::stat("/dev/full", &before) != 0 || !S_ISCHR(before.st_mode))
         GTEST_SKIP() << "no /dev/full on this machine";
     const auto frame = PatternFrame(16, 16);
-    EXPECT_FALSE(WriteTiff("/dev/full", 16, 16, frame.data()));
+    EXPECT_FALSE(Write("/dev/full", 16, 16, frame));
     struct stat after{};
     ASSERT_EQ(::stat("/dev/full", &after), 0) << "/dev/full was removed";
     EXPECT_TRUE(S_ISCHR(after.st_mode));
@@ -206,7 +291,7 @@ TEST(WriteTiff, AFullDeviceFailsAndStaysInPlace)
 
 // Frames that do not fit the 16-bit sizes or the 32-bit byte count are refused before
 // anything is read or written (the pixel pointer is null).
-TEST(WriteTiff, OversizedFramesAreRefusedAndNothingIsWritten)
+TEST_P(TiffWriter, OversizedFramesAreRefusedAndNothingIsWritten)
 {
     const struct { uint32_t w, h; } sizes[] = {
         {65536, 1}, {1, 65536}, {65535, 65535}, {37838, 37838}, {0xFFFFFFFFu, 0},
@@ -215,14 +300,14 @@ TEST(WriteTiff, OversizedFramesAreRefusedAndNothingIsWritten)
     for (const auto& s : sizes) {
         SCOPED_TRACE(std::to_string(s.w) + "x" + std::to_string(s.h));
         const std::string path = dir + "/big.tif";
-        EXPECT_FALSE(WriteTiff(path.c_str(), s.w, s.h, nullptr));
+        EXPECT_FALSE(Write(path, s.w, s.h, {}));
         EXPECT_FALSE(fs::exists(path));
     }
 }
 
 // Each thread keeps its own buffers: two threads writing frames of different sizes at once
 // both get their own pictures.
-TEST(WriteTiff, ThreadsWriteSideBySide)
+TEST_P(TiffWriter, ThreadsWriteSideBySide)
 {
     const std::string dir = fixtures::ScratchDir();
     std::atomic<int> failures{0};
@@ -231,7 +316,7 @@ TEST(WriteTiff, ThreadsWriteSideBySide)
         const std::string expected = ExpectedFile(w, h, frame);
         for (int i = 0; i < 20; ++i) {
             const std::string path = dir + "/" + name + std::to_string(i) + ".tif";
-            if (!WriteTiff(path.c_str(), w, h, frame.data()) || ReadFile(path) != expected)
+            if (!Write(path, w, h, frame) || ReadFile(path) != expected)
                 ++failures;
         }
     };
@@ -245,7 +330,7 @@ TEST(WriteTiff, ThreadsWriteSideBySide)
 // libtiff (tiffinfo) reads the tags, and FFmpeg's own TIFF decoder the pixels: one RGB image
 // of the frame's size, 8 bits a sample, 200 pixels an inch, top-left pixel taken from the
 // first pixel of the last source row.
-TEST(WriteTiff, IndependentReadersSeeTheFrame)
+TEST_P(TiffWriter, IndependentReadersSeeTheFrame)
 {
     if (fixtures::Run("command -v tiffinfo >/dev/null && command -v ffmpeg >/dev/null") != 0)
         GTEST_SKIP() << "tiffinfo or ffmpeg missing";
@@ -253,7 +338,7 @@ TEST(WriteTiff, IndependentReadersSeeTheFrame)
     const auto frame = PatternFrame(w, h);
     const std::string dir = fixtures::ScratchDir();
     const std::string path = dir + "/r.tif";
-    ASSERT_TRUE(WriteTiff(path.c_str(), w, h, frame.data()));
+    ASSERT_TRUE(Write(path, w, h, frame));
 
     std::string info;
     ASSERT_EQ(fixtures::Run("tiffinfo '" + path + "'", &info), 0) << info;

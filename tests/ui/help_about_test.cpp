@@ -56,6 +56,8 @@ TEST(HelpDialog, ShowsTheHelpTextReadOnlyFromItsFirstLine)
         EXPECT_EQ(answerer.forced, 0);
         EXPECT_EQ(text, QString::fromLatin1(HELP_TEXT));
         EXPECT_EQ(dlg.windowTitle(), "Stillcutter Help");
+        EXPECT_FALSE(dlg.windowFlags() & Qt::WindowMinimizeButtonHint);
+        EXPECT_EQ(dlg.minimumSize(), dlg.maximumSize());
         EXPECT_EQ(scroll, 0);
         EXPECT_TRUE(readOnly);
         EXPECT_TRUE(okFocused);
@@ -84,6 +86,9 @@ TEST(AboutDialog, ShowsTheIconNameAndVersion)
         EXPECT_EQ(dlg.DoModal(), c.result);
         EXPECT_EQ(answerer.answered, 1);
         EXPECT_EQ(dlg.windowTitle(), "About");
+        EXPECT_FALSE(dlg.windowFlags() & Qt::WindowMinimizeButtonHint);
+        EXPECT_FALSE(dlg.windowFlags() & Qt::WindowMaximizeButtonHint);
+        EXPECT_EQ(dlg.minimumSize(), dlg.maximumSize());
         EXPECT_EQ(version, "Stillcutter Version 1.2");
         EXPECT_EQ(icon, QSize(32, 32));
     }

@@ -215,12 +215,16 @@ TEST_F(MainDialogTest, BaseUnitsComeFromTheFontAndLeaveTheBoxClearOfTheControls)
     const int letters =
         metrics.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
     const int measuredX = (letters / 26 + 1) / 2;
-    if (dlg->Layout().BaseUnitX() == measuredX) {
+    const bool standard = dlg->Layout().BaseUnitX() == 6 * dlg->logicalDpiX() / 96 &&
+                          dlg->Layout().BaseUnitY() == 13 * dlg->logicalDpiY() / 96;
+    if (standard) {  // where the measured units would not keep the layout: the font is fitted
+        EXPECT_LE(measuredX, dlg->Layout().BaseUnitX());
+        EXPECT_LE(metrics.height(), dlg->Layout().BaseUnitY());
+    } else {
+        EXPECT_EQ(dlg->Layout().BaseUnitX(), measuredX);
         EXPECT_EQ(dlg->Layout().BaseUnitY(), metrics.height());
-    } else {  // the standard units, where the measured ones would not keep the layout
-        EXPECT_EQ(dlg->Layout().BaseUnitX(), 6 * dlg->logicalDpiX() / 96);
-        EXPECT_EQ(dlg->Layout().BaseUnitY(), 13 * dlg->logicalDpiY() / 96);
     }
+    EXPECT_LE(dlg->frameGeometry().width(), 1024);  // fits a 1024 x 768 display
 
     // The client area, and the preview box right of the left column and above the slider.
     EXPECT_EQ(dlg->size(), QSize(PxX(677), PxY(431)));

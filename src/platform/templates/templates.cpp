@@ -287,8 +287,19 @@ void DialogLayout::Build(QDialog* dialog, const DialogTemplate& tmpl, const Base
     QFont font(tmpl.fontName, tmpl.pointSize, QFont::Normal, false);
     dialog->setFont(font);
     const BaseUnits measured = MeasureBaseUnits(dialog->font(), dialog);
-    const BaseUnits units = (!check || check(measured)) ? measured
-                                                        : StandardBaseUnits(dialog->logicalDpiY());
+    const bool keepMeasured = !check || check(measured);
+    const BaseUnits units = keepMeasured ? measured : StandardBaseUnits(dialog->logicalDpiY());
+    if (!keepMeasured) {
+        // The substitute font is wider than the one the template was drawn for: take it a
+        // little smaller, so that the texts fit the controls laid out in the standard units.
+        QFont fitted = dialog->font();
+        qreal size = fitted.pointSizeF();
+        while (MeasureBaseUnits(fitted, dialog).x > units.x && size > 6.0) {
+            size -= 0.5;
+            fitted.setPointSizeF(size);
+        }
+        dialog->setFont(fitted);
+    }
     m_baseX = units.x;
     m_baseY = units.y;
 

@@ -1,12 +1,13 @@
-// Frame-source benchmark: sequential fetching (with and without read-ahead, bare and with a
-// consumer that writes every frame out as the batch conversion does), the latency of random
-// fetches, and, side by side in the same run, the ffmpeg command line decoding the same file
-// to raw BGR24. Makes its own fixtures with the ffmpeg command line.
+// Frame-source benchmark: sequential fetching (with and without read-ahead, as DIBs and as the
+// stills' R,G,B rows, bare and writing every frame as a still the way the dialog program's
+// batch and stillcutter-cli do), the latency of random fetches, and, side by side in the same
+// run, the ffmpeg command line decoding the same file to raw BGR24. Makes its own fixtures with the ffmpeg command line.
 //
 //     bench_frames [--work DIR] [--rounds N] [--random N] [--only NAME]
 //
 // A benchmark, not a test: it measures and reports; a missed goal is marked, not failed.
 #include "platform/avifile/avifile.h"
+#include "stills/write_tiff.h"
 
 #include <algorithm>
 #include <chrono>
@@ -71,57 +72,48 @@ Source Open(const std::string& path)
     return s;
 }
 
-// What the batch does with each frame: rows turned top-down into R,G,B, written to a file.
-class Consumer {
-public:
-    Consumer(const std::string& path, uint32_t w, uint32_t h) : m_path(path), m_w(w), m_h(h), m_rgb(size_t{w} * h * 3) {}
-    void Take(const uint8_t* dib)
-    {
-        const uint32_t stride = platform::DibStride(m_w);
-        const uint8_t* rows = dib + platform::kDibHeaderSize;
-        for (uint32_t y = 0; y < m_h; ++y) {
-            const uint8_t* src = rows + size_t{m_h - 1 - y} * stride;
-            uint8_t* dst = m_rgb.data() + size_t{y} * m_w * 3;
-            for (uint32_t x = 0; x < m_w; ++x) {
-                dst[3 * x] = src[3 * x + 2];
-                dst[3 * x + 1] = src[3 * x + 1];
-                dst[3 * x + 2] = src[3 * x];
-            }
-        }
-        if (FILE* f = std::fopen(m_path.c_str(), "wb")) {
-            std::fwrite(m_rgb.data(), 1, m_rgb.size(), f);
-            std::fclose(f);
-        }
-    }
-
-private:
-    std::string m_path;
-    uint32_t m_w, m_h;
-    std::vector<uint8_t> m_rgb;
+// How a sequential pass fetches frames and what it does with each.
+enum class Pass {
+    Dib,             // GetFrame, nothing else
+    DibAhead,        // GetFrame with ReadAhead
+    RgbAhead,        // GetFrameRgb with ReadAhead in the Rgb layout
+    DibAheadStills,  // ... and WriteTiff of each DIB (the dialog program's batch today)
+    RgbAheadStills,  // ... and WriteTiffRgb of each frame's rows (stillcutter-cli convert)
 };
 
-// Frames per second of fetching every frame in order; 0 when a frame fails.
-double Sequential(const std::string& path, bool readAhead, const std::string* writeTo)
+// Frames per second of fetching every frame in order; 0 when a frame fails. Stills go into
+// the folder `stills`, one new file a frame as in a batch, and are removed after the pass.
+double Sequential(const std::string& path, Pass pass, const std::string& stills)
 {
     Source s = Open(path);
     if (!s.frames)
         return 0;
-    std::unique_ptr<Consumer> consumer;
-    if (writeTo)
-        consumer = std::make_unique<Consumer>(*writeTo, s.width, s.height);
+    const bool rgb = pass == Pass::RgbAhead || pass == Pass::RgbAheadStills;
     const auto start = Clock::now();
-    if (readAhead)
-        s.frames->ReadAhead(0, s.length - 1);
+    if (pass != Pass::Dib)
+        s.frames->ReadAhead(0, s.length - 1, rgb ? platform::FrameLayout::Rgb : platform::FrameLayout::Dib);
     for (uint32_t i = 0; i < s.length; ++i) {
-        const uint8_t* dib = s.frames->GetFrame(i);
-        if (!dib) {
+        const uint8_t* frame = rgb ? s.frames->GetFrameRgb(i) : s.frames->GetFrame(i);
+        if (!frame) {
             std::fprintf(stderr, "frame %u failed: %s\n", i, s.frames->LastError().c_str());
             return 0;
         }
-        if (consumer)
-            consumer->Take(dib);
+        bool written = true;
+        const std::string still = stills + "/" + std::to_string(i) + ".tif";
+        if (pass == Pass::DibAheadStills)
+            written = WriteTiff(still.c_str(), s.width, s.height, frame + platform::kDibHeaderSize);
+        else if (pass == Pass::RgbAheadStills)
+            written = WriteTiffRgb(still.c_str(), s.width, s.height, frame);
+        if (!written) {
+            std::fprintf(stderr, "cannot write %s\n", still.c_str());
+            return 0;
+        }
     }
-    return s.length / Seconds(start);
+    const double fps = s.length / Seconds(start);
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(stills, ec))
+        fs::remove(entry.path(), ec);
+    return fps;
 }
 
 struct Latency {
@@ -186,7 +178,8 @@ int main(int argc, char** argv)
             only = argv[i + 1];
     }
     fs::create_directories(work);
-    const std::string out = work + "/frame.rgb";
+    const std::string out = work + "/stills";
+    fs::create_directories(out);
 
     for (const Fixture& f : kFixtures) {
         if (!only.empty() && only != f.name)
@@ -197,13 +190,14 @@ int main(int argc, char** argv)
             return 1;
         }
         // Interleaved rounds, best of each, so that all measurements see the same machine.
-        double cli = 0, plain = 0, ahead = 0, plainWrite = 0, aheadWrite = 0;
+        double cli = 0, plain = 0, ahead = 0, aheadRgb = 0, dibStills = 0, rgbStills = 0;
         for (int r = 0; r < rounds; ++r) {
             cli = std::max(cli, CommandLine(path));
-            plain = std::max(plain, Sequential(path, false, nullptr));
-            ahead = std::max(ahead, Sequential(path, true, nullptr));
-            plainWrite = std::max(plainWrite, Sequential(path, false, &out));
-            aheadWrite = std::max(aheadWrite, Sequential(path, true, &out));
+            plain = std::max(plain, Sequential(path, Pass::Dib, out));
+            ahead = std::max(ahead, Sequential(path, Pass::DibAhead, out));
+            aheadRgb = std::max(aheadRgb, Sequential(path, Pass::RgbAhead, out));
+            dibStills = std::max(dibStills, Sequential(path, Pass::DibAheadStills, out));
+            rgbStills = std::max(rgbStills, Sequential(path, Pass::RgbAheadStills, out));
         }
         const Latency cold = Random(path, randomCount, false);
         const Latency warm = Random(path, randomCount, true);
@@ -213,12 +207,13 @@ int main(int argc, char** argv)
                     plain >= cli ? "(goal met: >= ffmpeg)" : "(GOAL MISSED: slower than ffmpeg)");
         std::printf("  sequential GetFrame with ReadAhead            %7.1f frames/s  %s\n", ahead,
                     ahead >= cli ? "(goal met: >= ffmpeg)" : "(GOAL MISSED: slower than ffmpeg)");
-        std::printf("  ... and writing each frame out                %7.1f frames/s\n", plainWrite);
-        std::printf("  ... and writing each frame out, ReadAhead     %7.1f frames/s\n", aheadWrite);
+        std::printf("  sequential GetFrameRgb with ReadAhead (Rgb)   %7.1f frames/s\n", aheadRgb);
+        std::printf("  ... GetFrame, ReadAhead, WriteTiff each       %7.1f frames/s\n", dibStills);
+        std::printf("  ... GetFrameRgb, ReadAhead, WriteTiffRgb each %7.1f frames/s\n", rgbStills);
         std::printf("  random GetFrame, fresh source   median %7.1f ms   95th percentile %7.1f ms\n", cold.median, cold.p95);
         std::printf("  random GetFrame, after a pass   median %7.1f ms   95th percentile %7.1f ms\n", warm.median, warm.p95);
     }
     std::error_code ec;
-    fs::remove(out, ec);
+    fs::remove_all(out, ec);
     return 0;
 }

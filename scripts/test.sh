@@ -36,4 +36,4 @@ echo "== ThreadSanitizer (the threaded tests)"
 scripts/build.sh build-tsan -DSTILLCUTTER_WERROR=ON -DCMAKE_BUILD_TYPE=Debug \
   -DSTILLCUTTER_SANITIZE=thread
 (cd build-tsan && TSAN_OPTIONS="halt_on_error=1 suppressions=$PWD/../tests/tsan.supp" \
-  ctest --output-on-failure -j "$jobs" --timeout 900 -L "convert|mainwnd")
+  ctest --output-on-failure -j "$jobs" --timeout 900 -L "avifile|convert|mainwnd")

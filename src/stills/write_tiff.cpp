@@ -90,19 +90,17 @@ void BuildHeader(uint8_t* h, uint32_t width, uint32_t height, uint32_t byteCount
 
 // --- buffers --------------------------------------------------------------------------------
 
-// WriteTiff's pixels reach the file in pieces of about kPieceBytes, each converted right
-// before it is written: a piece is still in the processor's cache when the kernel copies it
-// into the page cache, where a frame-sized block would go out to memory and be read back (on
-// these machines about twice as fast for 720p and 1080p frames). Files up to kOneWriteBytes go
-// in one write.
-constexpr size_t kPieceBytes = 128 * 1024;
-constexpr size_t kOneWriteBytes = 256 * 1024;
-
-// WriteTiffRgb's rows go out in pieces of kRgbPieceBytes as they are. A write(2) of a whole
-// frame of several megabytes measured several times slower on these machines than the same
-// bytes in pieces of 128 KB to 2 MB (the page cache of one big write is allocated in large
-// folios of fresh memory); 256 KB pieces were the steadiest.
-constexpr size_t kRgbPieceBytes = 256 * 1024;
+// The pixels reach the file in pieces of about half a megabyte. One write(2) of a whole frame of
+// several megabytes measured several times slower on these machines (at random, run to run)
+// than the same bytes in pieces: the page cache that one big write fills comes in large folios
+// of memory fresh to the machine. Pieces from 256 KB to 1 MB measured fastest and steadiest.
+// WriteTiff converts each piece of whole rows right before it writes it; files up to
+// kOneWriteBytes go in one write.
+constexpr size_t kPieceBytes = 512 * 1024;
+constexpr size_t kOneWriteBytes = 512 * 1024;
+// WriteTiffRgb writes the rows as they are, in pieces of kRgbPieceBytes that start at multiples
+// of it in the file (the first one, after the header, is shorter by the header's size).
+constexpr size_t kRgbPieceBytes = 512 * 1024;
 
 // The header and one piece, kept per thread from file to file: fresh pages cost a fault each
 // on first touch, so the block only ever grows.
@@ -306,7 +304,7 @@ bool WriteTiffRgb(const char* path, uint32_t width, uint32_t height, const uint8
         // The header goes with the first piece of the rows, in one writev(2).
         const uint8_t* rows = rgbTopDown;
         size_t left = *pixelBytes;
-        size_t piece = std::min(left, kRgbPieceBytes);
+        size_t piece = std::min(left, kRgbPieceBytes - kHeaderSize);
         iovec first[2] = {{header, kHeaderSize}, {const_cast<uint8_t*>(rows), piece}};
         if (!WriteAll(fd, first, 2, hook))
             return false;

@@ -18,8 +18,9 @@ bool WriteTiff(const char* path, uint32_t width, uint32_t height, const uint8_t*
 
 // The same file from pixels already in the file's order: `rgbTopDown` holds height rows, top
 // row first, of width pixels R,G,B each, with no padding (3 x width x height bytes), and goes
-// out as it is, after the header, in one system call where the file system takes it whole.
-// Result, failures and refusals as for WriteTiff; for the same frame both write the same bytes.
+// out as it is, with no copy: the header and the first rows in one writev(2), the rest in
+// pieces of half a megabyte. Result, failures and refusals as for WriteTiff; for the same
+// frame both write the same bytes.
 bool WriteTiffRgb(const char* path, uint32_t width, uint32_t height, const uint8_t* rgbTopDown);
 
 // Size of the file WriteTiff writes: 256 + 3 x width x height.

@@ -175,14 +175,14 @@ TEST_P(TiffWriter, AFailedWriteLeavesNoFile)
              return -1;
          }},
     };
-    const auto frame = PatternFrame(640, 480);  // written in several pieces
+    const auto frame = PatternFrame(1280, 720);  // written in several pieces
     const std::string dir = fixtures::ScratchDir();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const std::string path = dir + "/x.tif";
         ASSERT_TRUE(fixtures::WriteFile(path, "older content"));
         HookGuard guard(c.hook);
-        EXPECT_FALSE(Write(path, 640, 480, frame));
+        EXPECT_FALSE(Write(path, 1280, 720, frame));
         EXPECT_FALSE(fs::exists(path));
     }
 }
@@ -217,14 +217,14 @@ TEST_P(TiffWriter, ShortVectorWritesResumeWhereTheyStopped)
         }
         return ::writev(fd, part.data(), static_cast<int>(part.size()));
     })};
-    const auto frame = PatternFrame(333, 250);
+    const auto frame = PatternFrame(701, 300);  // more than one piece
     const std::string path = fixtures::ScratchDir() + "/v.tif";
-    ASSERT_TRUE(Write(path, 333, 250, frame));
-    EXPECT_TRUE(SameBytes(ExpectedFile(333, 250, frame), ReadFile(path)));
+    ASSERT_TRUE(Write(path, 701, 300, frame));
+    EXPECT_TRUE(SameBytes(ExpectedFile(701, 300, frame), ReadFile(path)));
 }
 
-// WriteTiff: a still up to 256 KB reaches the file in one write of header and pixels
-// together; a larger one in pieces of whole rows of about 128 KB, the first starting with the
+// WriteTiff: a still up to 512 KB reaches the file in one write of header and pixels
+// together; a larger one in pieces of whole rows of about 512 KB, the first starting with the
 // header.
 TEST(WriteTiff, WritesFewPieces)
 {
@@ -240,15 +240,16 @@ TEST(WriteTiff, WritesFewPieces)
     sizes->clear();
     const auto large = PatternFrame(1280, 720);
     ASSERT_TRUE(WriteTiff((dir + "/large.tif").c_str(), 1280, 720, large.data()));
-    const size_t rowsPerPiece = 128 * 1024 / 3840;
+    const size_t rowsPerPiece = 512 * 1024 / 3840;
     ASSERT_EQ(sizes->size(), (720 + rowsPerPiece - 1) / rowsPerPiece);
     EXPECT_EQ(sizes->front(), 256 + rowsPerPiece * 3840);
     EXPECT_EQ(sizes->back(), 720 % rowsPerPiece * 3840);
     EXPECT_TRUE(SameBytes(ExpectedFile(1280, 720, large), ReadFile(dir + "/large.tif")));
 }
 
-// WriteTiffRgb: the header and the first 256 KB of the rows in one writev(2), the rest of the
-// rows as they are in pieces of 256 KB; a still up to 256 KB of pixels in that one call.
+// WriteTiffRgb: the header and the first rows in one writev(2), up to 512 KB of the file, the
+// rest of the rows as they are in pieces that start at multiples of 512 KB in the file; a
+// still up to 512 KB in that one call.
 TEST(WriteTiffRgb, WritesHeaderAndRowsInFewCalls)
 {
     auto calls = std::make_shared<std::vector<std::vector<size_t>>>();
@@ -267,10 +268,12 @@ TEST(WriteTiffRgb, WritesHeaderAndRowsInFewCalls)
     const std::string large = ExpectedFile(1280, 720, PatternFrame(1280, 720));
     ASSERT_TRUE(WriteTiffRgb((dir + "/large.tif").c_str(), 1280, 720,
                              reinterpret_cast<const uint8_t*>(large.data()) + 256));
-    const size_t piece = 256 * 1024, pixels = 1280 * 720 * 3;
-    ASSERT_EQ(calls->size(), (pixels + piece - 1) / piece);
-    EXPECT_EQ(calls->front(), (std::vector<size_t>{256, piece}));
-    EXPECT_EQ(calls->back(), std::vector<size_t>{pixels % piece});
+    const size_t piece = 512 * 1024, file = large.size();
+    ASSERT_EQ(calls->size(), (file + piece - 1) / piece);
+    EXPECT_EQ(calls->front(), (std::vector<size_t>{256, piece - 256}));
+    for (size_t i = 1; i + 1 < calls->size(); ++i)
+        EXPECT_EQ((*calls)[i], std::vector<size_t>{piece});
+    EXPECT_EQ(calls->back(), std::vector<size_t>{file - (calls->size() - 1) * piece});
     EXPECT_TRUE(SameBytes(large, ReadFile(dir + "/large.tif")));
 }
 

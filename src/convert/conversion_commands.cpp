@@ -35,14 +35,8 @@ QString FormatIndex(uint32_t value)
 
 void CConverterDlg::OnStartConversion()
 {
-    if (m_bConverting) {
-        platform::AfxMessageBox("Please stop the conversion first.", platform::MB_OK);
+    if (!MayRunFileCommand())
         return;
-    }
-    if (m_strAviPath.isEmpty()) {
-        platform::AfxMessageBox("You must select an AVI file first.", platform::MB_OK);
-        return;
-    }
     // The chosen file failed to open: there is nothing to convert, and one message says so.
     if (!m_bAviOpen) {
         platform::AfxMessageBox("Cannot draw frame - AVI open failed", platform::MB_OK);

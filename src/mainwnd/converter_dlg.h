@@ -119,6 +119,9 @@ private:
     void ShowLastFrame() override;
     void ConversionFinished() override;
 
+    // The common refusals of a command that needs a file: "Please stop the conversion
+    // first." during a run, then "You must select an AVI file first.". True when it may run.
+    bool MayRunFileCommand();
     // Sets the progress control and reports the position (user-interface thread).
     void SetProgressPos(int pos);
     // Ends the dialog after stopping a run and closing the stream (close, Esc, OK).

@@ -113,3 +113,16 @@ void CConverterDlg::WaitForConversionEnd()
     if (m_worker.joinable())
         m_worker.join();
 }
+
+bool CConverterDlg::MayRunFileCommand()
+{
+    if (m_bConverting) {
+        platform::AfxMessageBox("Please stop the conversion first.", platform::MB_OK);
+        return false;
+    }
+    if (m_strAviPath.isEmpty()) {
+        platform::AfxMessageBox("You must select an AVI file first.", platform::MB_OK);
+        return false;
+    }
+    return true;
+}

@@ -10,14 +10,8 @@
 
 void CConverterDlg::OnSetOutputDir()
 {
-    if (m_bConverting) {
-        platform::AfxMessageBox("Please stop the conversion first.", platform::MB_OK);
+    if (!MayRunFileCommand())
         return;
-    }
-    if (m_strAviPath.isEmpty()) {
-        platform::AfxMessageBox("You must select an AVI file first.", platform::MB_OK);
-        return;
-    }
     const QString path =
         platform::BrowseForFolder(this, "Choose a directory to put the TIFF files in.", 0);
     if (!path.isEmpty())
@@ -28,14 +22,8 @@ void CConverterDlg::OnSetOutputDir()
 
 void CConverterDlg::OnSaveFrame()
 {
-    if (m_bConverting) {
-        platform::AfxMessageBox("Please stop the conversion first.", platform::MB_OK);
+    if (!MayRunFileCommand())
         return;
-    }
-    if (m_strAviPath.isEmpty()) {
-        platform::AfxMessageBox("You must select an AVI file first.", platform::MB_OK);
-        return;
-    }
 
     platform::FileDialogRequest request;
     request.open = false;

@@ -21,6 +21,7 @@
 #include <thread>
 #include <vector>
 
+#include "support/qt_wait.h"
 #include "mainwnd/converter_dlg.h"
 #include "support/fixtures.h"
 #include "support/qt_scripted_prompts.h"
@@ -36,17 +37,7 @@ public:
 namespace dlgtest {
 
 // Handles events until `done` holds or `ms` milliseconds have passed; returns `done()`.
-inline bool WaitUntil(const std::function<bool()>& done, int ms = 30000)
-{
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return done();
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
+using testsupport::WaitUntil;
 
 // Fixture videos (made once per build folder).
 inline std::string Video100()  // 100 frames, 320 x 240, 25 frames a second, lossless

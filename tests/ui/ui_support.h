@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <functional>
+#include "support/qt_wait.h"
 #include <thread>
 
 namespace uitest {
@@ -75,16 +76,6 @@ inline void PressKey(QWidget* target, int key, Qt::KeyboardModifiers modifiers =
 }
 
 // Handles events until `done` holds or `ms` milliseconds have passed; returns `done()`.
-inline bool WaitUntil(const std::function<bool()>& done, int ms = 10000)
-{
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return done();
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
+using testsupport::WaitUntil;
 
 }  // namespace uitest

@@ -173,7 +173,8 @@ void CConverterDlg::SetEndFrameText(const std::string& text)
 
 void CConverterDlg::PrepareRange(uint32_t first, uint32_t last)
 {
-    m_pGetFrame->ReadAhead(first, last);
+    // In the layout the worker's fetches take (see ShowFrame).
+    m_pGetFrame->ReadAhead(first, last, platform::FrameLayout::Rgb);
 }
 
 bool CConverterDlg::ConvertFrame(uint32_t frame)

@@ -178,6 +178,9 @@ public:
     uint32_t m_nFrameWidth = 0;
     uint32_t m_nFrameHeight = 0;
     const uint8_t* m_pFrameBits = nullptr;
+    // How m_pFrameBits lays out its rows: the window's fetches take the DIB, a batch's the
+    // TIFF's own R,G,B rows (which the read-ahead makes and the writer writes as they are).
+    platform::FrameLayout m_frameBitsLayout = platform::FrameLayout::Dib;
     double m_dFps = 0.0;
     std::string m_szOutputDir = "C:\\";  // no length limit
     uint32_t m_nCurrentFrame = 0;

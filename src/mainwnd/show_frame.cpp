@@ -40,12 +40,20 @@ uint32_t ReadHeaderField(const uint8_t* dib, size_t offset)
     return value;
 }
 
-// The picture of a frame: 24-bit B,G,R rows at the DIB stride, bottom row first, turned into
-// an image with its top row first in one pass. Null when it cannot be allocated.
-QImage ComposeFrame(const uint8_t* rows, uint32_t width, uint32_t height)
+// The picture of a frame, with its top row first, in an image of its own. The DIB layout has
+// 24-bit B,G,R rows at the DIB stride, bottom row first (turned over in the one pass that
+// copies it); the RGB layout has the TIFF's R,G,B rows, top row first, 3 x width apart.
+// Null when it cannot be allocated.
+QImage ComposeFrame(const uint8_t* rows, uint32_t width, uint32_t height,
+                    platform::FrameLayout layout)
 {
     if (width == 0 || height == 0 || width > uint32_t(INT_MAX / 3) || height > uint32_t(INT_MAX))
         return {};
+    if (layout == platform::FrameLayout::Rgb) {
+        const QImage view(rows, int(width), int(height), qsizetype(3) * width,
+                          QImage::Format_RGB888);
+        return view.copy();
+    }
     const QImage view(rows, int(width), int(height), qsizetype(platform::DibStride(width)),
                       QImage::Format_BGR888);
     return view.mirrored(false, true);
@@ -73,8 +81,13 @@ bool CConverterDlg::ShowFrame(const char* directory, uint32_t frame, double fps,
         ReportToUser("Cannot draw frame - AVI open failed", platform::MB_OK);
         return false;
     }
-    const uint8_t* dib = m_pGetFrame->GetFrame(frame);
-    if (!dib) {
+    // A batch takes the frame in the TIFF's own layout, which its file is written from as it
+    // is; the window's fetches take the DIB.
+    const platform::FrameLayout layout =
+        onWorker ? platform::FrameLayout::Rgb : platform::FrameLayout::Dib;
+    const uint8_t* bits =
+        onWorker ? m_pGetFrame->GetFrameRgb(frame) : m_pGetFrame->GetFrame(frame);
+    if (!bits) {
         m_pFrameBits = nullptr;  // the previous frame's memory went with this fetch
         ReportToUser("Unable to read frames from AVI", platform::MB_OK);
         return false;
@@ -85,7 +98,10 @@ bool CConverterDlg::ShowFrame(const char* directory, uint32_t frame, double fps,
         m_editCurrentFrame->repaint();
     }
     m_nCurrentFrame = frame;
-    m_pFrameBits = dib + ReadHeaderField(dib, 0) + 4u * ReadHeaderField(dib, 32);
+    m_frameBitsLayout = layout;
+    m_pFrameBits = layout == platform::FrameLayout::Rgb
+                       ? bits
+                       : bits + ReadHeaderField(bits, 0) + 4u * ReadHeaderField(bits, 32);
 
     bool written = true;
     if (directory || fileName) {
@@ -96,7 +112,9 @@ bool CConverterDlg::ShowFrame(const char* directory, uint32_t frame, double fps,
         }
         const std::string name =
             fileName ? std::string(fileName) : MakeFrameFileName(directory, frame, fps);
-        written = WriteTiff(name.c_str(), m_nFrameWidth, m_nFrameHeight, m_pFrameBits);
+        written = layout == platform::FrameLayout::Rgb
+                      ? WriteTiffRgb(name.c_str(), m_nFrameWidth, m_nFrameHeight, m_pFrameBits)
+                      : WriteTiff(name.c_str(), m_nFrameWidth, m_nFrameHeight, m_pFrameBits);
         if (!written)
             ReportToUser("Unable to write the TIFF file:\n" + QFile::decodeName(name.c_str()),
                          platform::MB_ICONERROR);
@@ -106,7 +124,8 @@ bool CConverterDlg::ShowFrame(const char* directory, uint32_t frame, double fps,
         HandOverFrame(frame);
         return written;
     }
-    const QImage picture = ComposeFrame(m_pFrameBits, m_nFrameWidth, m_nFrameHeight);
+    const QImage picture =
+        ComposeFrame(m_pFrameBits, m_nFrameWidth, m_nFrameHeight, m_frameBitsLayout);
     if (picture.isNull()) {
         platform::AfxMessageBox("cannot create bitmap", platform::MB_ICONERROR);
         return written;
@@ -151,7 +170,8 @@ void CConverterDlg::HandOverFrame(uint32_t frame)
         if (m_mailboxPending)
             return;
     }
-    QImage picture = ComposeFrame(m_pFrameBits, m_nFrameWidth, m_nFrameHeight);
+    QImage picture =
+        ComposeFrame(m_pFrameBits, m_nFrameWidth, m_nFrameHeight, m_frameBitsLayout);
     if (picture.isNull())
         return;  // not enough memory for a preview: the batch goes on without it
     lastHandOver = now;
@@ -173,7 +193,8 @@ void CConverterDlg::ShowLastFrame()
 {
     if (!m_pFrameBits)
         return;  // the last fetch failed: no frame in hand
-    QImage picture = ComposeFrame(m_pFrameBits, m_nFrameWidth, m_nFrameHeight);
+    QImage picture =
+        ComposeFrame(m_pFrameBits, m_nFrameWidth, m_nFrameHeight, m_frameBitsLayout);
     if (picture.isNull())
         return;
     const uint32_t index = m_nCurrentFrame;

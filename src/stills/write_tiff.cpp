@@ -98,8 +98,9 @@ void BuildHeader(uint8_t* h, uint32_t width, uint32_t height, uint32_t byteCount
 // kOneWriteBytes go in one write.
 constexpr size_t kPieceBytes = 512 * 1024;
 constexpr size_t kOneWriteBytes = 512 * 1024;
-// WriteTiffRgb writes the rows as they are, in pieces of kRgbPieceBytes that start at multiples
-// of it in the file (the first one, after the header, is shorter by the header's size).
+// WriteTiffRgb writes the rows as they are, in pieces of kRgbPieceBytes, the first one after
+// the header in the same call. (Pieces that start at multiples of their size in the file
+// measured no faster on average, and at times much slower for 1080p frames.)
 constexpr size_t kRgbPieceBytes = 512 * 1024;
 
 // The header and one piece, kept per thread from file to file: fresh pages cost a fault each
@@ -304,7 +305,7 @@ bool WriteTiffRgb(const char* path, uint32_t width, uint32_t height, const uint8
         // The header goes with the first piece of the rows, in one writev(2).
         const uint8_t* rows = rgbTopDown;
         size_t left = *pixelBytes;
-        size_t piece = std::min(left, kRgbPieceBytes - kHeaderSize);
+        size_t piece = std::min(left, kRgbPieceBytes);
         iovec first[2] = {{header, kHeaderSize}, {const_cast<uint8_t*>(rows), piece}};
         if (!WriteAll(fd, first, 2, hook))
             return false;

@@ -104,6 +104,28 @@ bool FrameEngine::OpenDecoder(std::string& error)
 
 bool FrameEngine::Fetch(uint32_t index, FrameImage& out)
 {
+    const AVFrame* picture = nullptr;
+    if (!Decode(index, picture))
+        return false;
+    ++m_stats.conversions;
+    return m_converter.Convert(*picture, out, m_error);
+}
+
+bool FrameEngine::FetchPicture(uint32_t index, FramePtr& picture)
+{
+    const AVFrame* found = nullptr;
+    if (!Decode(index, found))
+        return false;
+    picture = RefFrame(found);
+    if (!picture) {
+        m_error = "out of memory";
+        return false;
+    }
+    return true;
+}
+
+bool FrameEngine::Decode(uint32_t index, const AVFrame*& picture)
+{
     if (index >= m_setup.length) {
         m_error = "frame " + std::to_string(index) + " is past the stream's length";
         return false;
@@ -113,7 +135,7 @@ bool FrameEngine::Fetch(uint32_t index, FrameImage& out)
             if (!Position(PlanSeek(index, attempt)))
                 return false;
         }
-        switch (DecodeUntil(index, out)) {
+        switch (DecodeUntil(index, picture)) {
         case Result::Done:
             return true;
         case Result::Unavailable:
@@ -228,7 +250,7 @@ bool FrameEngine::Position(Plan plan)
     return true;
 }
 
-FrameEngine::Result FrameEngine::DecodeUntil(int64_t index, FrameImage& out)
+FrameEngine::Result FrameEngine::DecodeUntil(int64_t index, const AVFrame*& picture)
 {
     for (;;) {
         while (!m_ready.empty()) {
@@ -241,9 +263,7 @@ FrameEngine::Result FrameEngine::DecodeUntil(int64_t index, FrameImage& out)
                 m_error = "frame " + std::to_string(index) + " could not be decoded";
                 return Result::Unavailable;
             }
-            ++m_stats.conversions;
-            if (!m_converter.Convert(*run.picture, out, m_error))
-                return Result::Unavailable;
+            picture = run.picture.get();
             return Result::Done;
         }
         if (m_ended) {

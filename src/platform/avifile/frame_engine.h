@@ -61,6 +61,10 @@ public:
     // Decodes frame `index` into `out` (of the setup's size), in `out`'s layout. False when the
     // frame cannot be produced; LastError() then says why.
     bool Fetch(uint32_t index, FrameImage& out);
+    // Decodes frame `index` and hands out a new reference to its decoded picture, to be
+    // converted by a FrameConverter of the caller's (Fetch is FetchPicture and that
+    // conversion). False when the frame cannot be produced; LastError() then says why.
+    bool FetchPicture(uint32_t index, FramePtr& picture);
 
     uint32_t Length() const { return m_setup.length; }
     uint32_t Width() const { return m_setup.width; }
@@ -94,7 +98,10 @@ private:
     int64_t KeyframeAtOrBefore(int64_t chunk) const;
     bool Position(Plan plan);
     bool Reopen();
-    Result DecodeUntil(int64_t index, FrameImage& out);
+    // Decodes up to frame `index`; `picture` then points at its picture, which stays valid
+    // until the next decoding call.
+    bool Decode(uint32_t index, const AVFrame*& picture);
+    Result DecodeUntil(int64_t index, const AVFrame*& picture);
     Step ReadAndDecode();
     Step Drain();
     Step Accept(AVFrame* picture);

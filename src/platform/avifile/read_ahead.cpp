@@ -29,6 +29,7 @@ bool ReadAhead::Start(uint32_t first, uint32_t last, FrameLayout layout)
         MakeRing(layout);
         m_stop = false;
         m_done = false;
+        m_callerWaiting = false;
         m_expected = first;
         m_last = last;
         m_thread = std::thread(&ReadAhead::Run, this, first, last);
@@ -55,6 +56,7 @@ void ReadAhead::Stop()
     for (Slot& s : m_ready)
         m_free.push_back(std::move(s.image));
     m_ready.clear();
+    m_spent.clear();
     m_active = false;
 }
 
@@ -73,20 +75,57 @@ void ReadAhead::Release()
     m_spaceFree.notify_one();
 }
 
+void ReadAhead::Convert(FrameConverter& converter, Slot& slot)
+{
+    try {
+        slot.ok = converter.Convert(*slot.picture, *slot.image, slot.error);
+    } catch (const std::exception& e) {
+        slot.ok = false;
+        slot.error = e.what();
+    }
+}
+
+void ReadAhead::DropSpent()
+{
+    std::vector<FramePtr> spent;
+    {
+        std::lock_guard lock(m_mutex);
+        spent.swap(m_spent);
+    }
+    // Dropped here, outside the lock: on the decoding thread, as all the other references of
+    // the decoder's pictures are (which keeps libavcodec's reference counts, which sanitizers
+    // cannot follow into the library, to one thread of ours).
+}
+
 const FrameImage* ReadAhead::Take(std::string& error)
 {
     Release();
     Slot slot;
     {
         std::unique_lock lock(m_mutex);
-        m_frameReady.wait(lock, [this] { return !m_ready.empty() || m_done; });
+        m_callerWaiting = true;
+        m_frameReady.wait(lock, [this] {
+            return m_ready.empty() ? m_done : m_ready.front().state != State::Converting;
+        });
+        m_callerWaiting = false;
         if (m_ready.empty()) {
             lock.unlock();
             error = "read-ahead ended early";
             Stop();
             return nullptr;
         }
-        slot = std::move(m_ready.front());
+        Slot& front = m_ready.front();
+        if (front.state == State::Decoded) {
+            // Left to this thread, which was waiting for it; the worker decodes on meanwhile
+            // (and only ever adds slots at the back, which leaves this one in place).
+            front.state = State::Converting;
+            lock.unlock();
+            Convert(m_callerConverter, front);
+            lock.lock();
+            front.state = State::Done;
+            m_spent.push_back(std::move(front.picture));
+        }
+        slot = std::move(front);
         m_ready.pop_front();
     }
     m_held = std::move(slot.image);
@@ -103,6 +142,7 @@ const FrameImage* ReadAhead::Take(std::string& error)
 void ReadAhead::Run(uint32_t first, uint32_t last)
 {
     for (uint64_t i = first; i <= last; ++i) {
+        DropSpent();
         std::unique_ptr<FrameImage> image;
         {
             std::unique_lock lock(m_mutex);
@@ -113,23 +153,40 @@ void ReadAhead::Run(uint32_t first, uint32_t last)
             image = std::move(m_free.back());
             m_free.pop_back();
         }
-        Slot slot;
-        slot.index = static_cast<uint32_t>(i);
+        Slot fresh;
+        fresh.index = static_cast<uint32_t>(i);
+        fresh.image = std::move(image);
         try {
-            slot.ok = m_engine.Fetch(slot.index, *image);
-            if (!slot.ok)
-                slot.error = m_engine.LastError();
+            fresh.ok = m_engine.FetchPicture(fresh.index, fresh.picture);
+            if (!fresh.ok)
+                fresh.error = m_engine.LastError();
         } catch (const std::exception& e) {
-            slot.ok = false;
-            slot.error = e.what();
+            fresh.ok = false;
+            fresh.error = e.what();
         }
-        slot.image = std::move(image);
+        fresh.state = fresh.ok ? State::Decoded : State::Done;
+        Slot* mine = nullptr;
         {
             std::lock_guard lock(m_mutex);
-            m_ready.push_back(std::move(slot));
+            m_ready.push_back(std::move(fresh));
+            // A caller waiting for this frame converts it itself; else it is done here.
+            if (m_ready.back().state == State::Decoded && !m_callerWaiting) {
+                m_ready.back().state = State::Converting;
+                mine = &m_ready.back();
+            }
+        }
+        if (mine) {
+            Convert(m_workerConverter, *mine);
+            FramePtr picture;
+            {
+                std::lock_guard lock(m_mutex);
+                picture = std::move(mine->picture);
+                mine->state = State::Done;
+            }
         }
         m_frameReady.notify_one();
     }
+    DropSpent();
     {
         std::lock_guard lock(m_mutex);
         m_done = true;

@@ -223,6 +223,31 @@ TEST_P(TiffWriter, ShortVectorWritesResumeWhereTheyStopped)
     EXPECT_TRUE(SameBytes(ExpectedFile(701, 300, frame), ReadFile(path)));
 }
 
+// Until its last byte is written a still is exactly as long as what reached it, so a run cut
+// off at any point never leaves a file of a complete still's size (which a resumed run would
+// take as done), whatever the writer reserves on the disk beforehand.
+TEST_P(TiffWriter, TheFileIsNeverLongerThanWhatWasWritten)
+{
+    auto sizes = std::make_shared<std::vector<std::pair<off_t, off_t>>>();  // (size, written)
+    auto written = std::make_shared<off_t>(0);
+    HookGuard guard{TiffWritevHook([sizes, written](int fd, const iovec* iov, int count) -> long {
+        struct stat st{};
+        EXPECT_EQ(::fstat(fd, &st), 0);
+        sizes->emplace_back(st.st_size, *written);
+        const long done = static_cast<long>(::writev(fd, iov, count));
+        if (done > 0)
+            *written += done;
+        return done;
+    })};
+    const auto frame = PatternFrame(1280, 720);  // several pieces
+    const std::string path = fixtures::ScratchDir() + "/n.tif";
+    ASSERT_TRUE(Write(path, 1280, 720, frame));
+    ASSERT_GT(sizes->size(), 2u);
+    for (const auto& [size, before] : *sizes)
+        EXPECT_EQ(size, before);
+    EXPECT_EQ(fs::file_size(path), 256u + 1280u * 720u * 3u);
+}
+
 // WriteTiff: a still up to 512 KB reaches the file in one write of header and pixels
 // together; a larger one in pieces of whole rows of about 512 KB, the first starting with the
 // header.

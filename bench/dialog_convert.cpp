@@ -27,6 +27,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "bench_fixture.h"
 #include "convert/frame_range.h"
 #include "mainwnd/converter_dlg.h"
 #include "platform/prompts/prompts.h"
@@ -38,11 +39,7 @@ using Clock = std::chrono::steady_clock;
 
 constexpr double kGoal = 0.90;  // the dialog's share of the command line's frames per second
 
-struct Fixture {
-    const char* name;
-    const char* size;
-    const char* encode;  // ffmpeg options after the lavfi source
-};
+using bench::Fixture;
 
 // The fixtures of bench/convert, under the same names.
 const Fixture kFixtures[] = {
@@ -70,22 +67,6 @@ public:
 double Seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
 
 std::string Quote(const std::string& s) { return "'" + s + "'"; }
-
-bool MakeFixture(const Fixture& f, const std::string& path, int frames)
-{
-    if (fs::exists(path) && fs::file_size(path) > 0)
-        return true;
-    fs::create_directories(fs::path(path).parent_path());
-    const std::string partial = path + ".part.avi";
-    const std::string cmd = std::string("ffmpeg -nostdin -y -v error -f lavfi -i testsrc2=size=") + f.size +
-                            ":rate=25 -frames:v " + std::to_string(frames) + " " + f.encode + " " + Quote(partial);
-    std::printf("making %s ...\n", path.c_str());
-    std::fflush(stdout);
-    if (std::system(cmd.c_str()) != 0)
-        return false;
-    fs::rename(partial, path);
-    return true;
-}
 
 size_t CountFiles(const std::string& folder)
 {
@@ -245,7 +226,7 @@ int main(int argc, char** argv)
         if (!only.empty() && std::find(only.begin(), only.end(), f.name) == only.end())
             continue;
         const std::string file = work + "/fixtures/" + f.name + "_" + std::to_string(frames) + ".avi";
-        if (!MakeFixture(f, file, frames)) {
+        if (!bench::MakeFixture(f, file, frames)) {
             std::fprintf(stderr, "ffmpeg could not make %s\n", file.c_str());
             return 1;
         }

@@ -6,6 +6,7 @@
 //     bench_frames [--work DIR] [--rounds N] [--random N] [--only NAME]
 //
 // A benchmark, not a test: it measures and reports; a missed goal is marked, not failed.
+#include "bench_fixture.h"
 #include "platform/avifile/avifile.h"
 #include "stills/write_tiff.h"
 
@@ -23,34 +24,15 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-struct Fixture {
-    const char* name;
-    const char* encode;  // ffmpeg options after the lavfi source
-    const char* size;
-};
+using bench::Fixture;
 
 const Fixture kFixtures[] = {
-    {"mjpeg_1280x720", "-c:v mjpeg -q:v 3 -pix_fmt yuvj420p", "1280x720"},
-    {"mpeg4_1920x1080_g250_bf2", "-c:v mpeg4 -q:v 4 -g 250 -bf 2 -pix_fmt yuv420p", "1920x1080"},
+    {"mjpeg_1280x720", "1280x720", "-c:v mjpeg -q:v 3 -pix_fmt yuvj420p"},
+    {"mpeg4_1920x1080_g250_bf2", "1920x1080", "-c:v mpeg4 -q:v 4 -g 250 -bf 2 -pix_fmt yuv420p"},
 };
 constexpr int kFrames = 300;
 
 double Seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
-
-bool MakeFixture(const Fixture& f, const std::string& path)
-{
-    if (fs::exists(path) && fs::file_size(path) > 0)
-        return true;
-    const std::string partial = path + ".part.avi";
-    const std::string cmd = std::string("ffmpeg -nostdin -v error -y -f lavfi -i testsrc2=size=") + f.size +
-                            ":rate=25 -frames:v " + std::to_string(kFrames) + " " + f.encode + " '" + partial + "'";
-    std::printf("making %s ...\n", path.c_str());
-    std::fflush(stdout);
-    if (std::system(cmd.c_str()) != 0)
-        return false;
-    fs::rename(partial, path);
-    return true;
-}
 
 struct Source {
     std::unique_ptr<platform::AviStream> stream;
@@ -185,7 +167,7 @@ int main(int argc, char** argv)
         if (!only.empty() && only != f.name)
             continue;
         const std::string path = work + "/" + f.name + ".avi";
-        if (!MakeFixture(f, path)) {
+        if (!bench::MakeFixture(f, path, kFrames)) {
             std::fprintf(stderr, "ffmpeg could not make %s\n", path.c_str());
             return 1;
         }

@@ -107,7 +107,6 @@ bool FrameEngine::Fetch(uint32_t index, FrameImage& out)
     const AVFrame* picture = nullptr;
     if (!Decode(index, picture))
         return false;
-    ++m_stats.conversions;
     return m_converter.Convert(*picture, out, m_error);
 }
 

@@ -48,7 +48,6 @@ struct EngineStats {
     uint64_t seeks = 0;
     uint64_t packets = 0;
     uint64_t pictures = 0;
-    uint64_t conversions = 0;
 };
 
 class FrameEngine {

@@ -177,7 +177,7 @@ void ReadAhead::Run(uint32_t first, uint32_t last)
         }
         if (mine) {
             Convert(m_workerConverter, *mine);
-            FramePtr picture;
+            FramePtr picture;  // let go of after the lock, on this thread
             {
                 std::lock_guard lock(m_mutex);
                 picture = std::move(mine->picture);
